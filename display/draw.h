@@ -1,0 +1,30 @@
+#pragma once
+// Drawing primitives: lines, box outlines, filled boxes and circles on the screen's work page
+// or on an image, rounded to pixels by one rule and clipped to the target.
+#include <cstdint>
+#include <span>
+
+#include "display/screen.h"
+
+namespace squish::display {
+
+// The target of a primitive: an image block (4-byte header, then rows), or an empty span for
+// the screen's work page.
+using DrawTarget = std::span<std::uint8_t>;
+inline constexpr DrawTarget workPage{};
+
+enum LineShape : std::int32_t { line = 0, boxOutline = 1, filledBox = 2 };
+
+// Float coordinate to pixel, halves away from zero, computed in double precision. Saturates to
+// the int32 range; NaN gives 0.
+std::int32_t toPixel(double v);
+
+void drawLine(Screen& screen, DrawTarget target, float x1, float y1, float x2, float y2,
+              std::uint32_t colour, std::int32_t shape, std::uint32_t style);
+
+// Only the whole ellipse (start 0, end 6.283186) is drawn; aspect 0 means the default aspect.
+void drawCircle(Screen& screen, DrawTarget target, float x, float y, float radius,
+                std::uint32_t colour, float aspect, float startAngle, float endAngle,
+                std::int32_t filled);
+
+}  // namespace squish::display

@@ -1,0 +1,37 @@
+#pragma once
+// What the program polls once per frame: the mouse, a key's held state and the next key from
+// the key buffer; and the clock and the random numbers.
+#include <cstdint>
+#include <string>
+
+#include "display/screen.h"
+
+namespace squish::display {
+
+// 0 with the four values filled; nonzero, and all four -1, when there is no screen, the window
+// is not active, or the pointer is outside the picture.
+std::int32_t readMouse(Screen& screen, std::int32_t& x, std::int32_t& y, std::int32_t& wheel,
+                       std::int32_t& buttons);
+// -1 while the key with this set-1 scan code (0..127) is held, else 0.
+std::int32_t isKeyDown(Screen& screen, std::int32_t scanCode);
+// The oldest pending key as 0, 1 or 2 bytes (an extended key is 255 then its code).
+std::string readKeyString(Screen& screen);
+
+// Seconds from the screen's presenter clock, or from the process's monotonic clock when the
+// screen has no presenter. Only differences mean anything.
+double timerSeconds(const Screen& screen);
+
+// A seeded generator of 15-bit integers and the last number drawn; one per process, owned by
+// the program's entry point. Its sequence is the same on every machine.
+struct RandomGenerator {
+  std::uint32_t state = 1;
+  double last = 0.0;
+};
+
+// mode != 0: a new number r / 32768 in [0, 1); mode 0: the last one again.
+double randomUnit(RandomGenerator& random, std::int32_t mode);
+// Seeds with the value truncated toward zero and saturated to int32 (NaN gives 0); -1 seeds
+// from the clock. One value is drawn and discarded.
+void seedRandom(RandomGenerator& random, const Screen& screen, double seed);
+
+}  // namespace squish::display

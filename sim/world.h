@@ -1,0 +1,59 @@
+#pragma once
+// The world store: growable tables of atoms and bonds addressed by 1-based slot indices (0 means
+// none), slot allocation with reuse, picking and the bonded-pair test.
+#include <cstdint>
+#include <vector>
+
+#include "sim/settings.h"
+#include "sim/vec2.h"
+
+namespace squish::sim {
+
+// Truth values of the records: -1 is true, 0 is false.
+inline constexpr std::int32_t yes = -1;
+inline constexpr std::int32_t no = 0;
+
+struct Atom {
+  std::int32_t alive = 0;
+  Vec2 pos;
+  Vec2 vel;
+  std::int32_t placed = 0;
+  std::int32_t colour = 0;
+};
+
+struct Bond {
+  std::int32_t alive = 0;
+  std::int32_t atomA = 0;
+  std::int32_t atomB = 0;
+  float spacing = 0.0f;
+  float restLength = 0.0f;
+  std::int32_t colour = 0;
+};
+
+inline constexpr std::int32_t initialCapacity = 16;
+
+// Bodies that would take the world past these limits build nothing at all.
+inline constexpr std::int64_t maxAtoms = 4'000'000;
+inline constexpr std::int64_t maxBonds = 4 * maxAtoms;
+
+struct World {
+  // Index 0 is never used, so each table holds capacity + 1 records.
+  std::vector<Atom> atoms = std::vector<Atom>(initialCapacity + 1);
+  std::vector<Bond> bonds = std::vector<Bond>(initialCapacity + 1);
+  std::int32_t atomCapacity = initialCapacity;
+  std::int32_t bondCapacity = initialCapacity;
+  std::int32_t atomCount = 0;
+  std::int32_t bondCount = 0;
+};
+
+void clearWorld(World& world);
+std::int32_t allocateAtom(World& world);
+std::int32_t allocateBond(World& world);
+void setAtom(World& world, std::int32_t index, float x, float y, float vx, float vy,
+             std::int32_t colour);
+void setBond(World& world, std::int32_t index, std::int32_t atomA, std::int32_t atomB,
+             float restLength, float spacing, std::int32_t colour);
+std::int32_t pickAtom(const World& world, const SimSettings& settings, float x, float y);
+std::int32_t bondExists(const World& world, std::int32_t a, std::int32_t b);
+
+}  // namespace squish::sim
