@@ -1,0 +1,176 @@
+// Reads scene files line by line: settings lines write the settings record, body lines call the
+// builders at once, so a setting applies to every body after it. Contents:
+//   line splitting and trimming, the keyword table, the body lines, the text and file entries.
+#include "scene/scene_reader.h"
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+
+#include "scene/number_reader.h"
+
+namespace squish::scene {
+namespace {
+
+using sim::SimSettings;
+using sim::World;
+
+// A line whose first character is one of these is a comment.
+bool isCommentMark(char c) {
+  return c == '\'' || c == '#' || c == ';';
+}
+
+// Only the space character is trimmed; tabs are part of a key or value.
+std::string_view trimSpaces(std::string_view text) {
+  const std::size_t last = text.find_last_not_of(' ');
+  if (last == std::string_view::npos) return {};
+  const std::size_t first = text.find_first_not_of(' ');
+  return text.substr(first, last + 1 - first);
+}
+
+char upperCaseAscii(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Whether key, with its ASCII letters upper-cased, is keyword.
+bool keyIs(std::string_view key, std::string_view keyword) {
+  return key.size() == keyword.size() &&
+         std::equal(key.begin(), key.end(), keyword.begin(),
+                    [](char k, char w) { return upperCaseAscii(k) == w; });
+}
+
+float readFloat(std::string_view field) {
+  return roundToFloat32(readNumber(field));
+}
+
+std::int32_t readInteger(std::string_view field) {
+  return roundToInt32(readNumber(field));
+}
+
+struct FloatSetting {
+  std::string_view keyword;
+  float SimSettings::*field;
+};
+
+// The float settings in the order keys are compared; "SHOWATOMS" and the bodies follow.
+constexpr std::array<FloatSetting, 11> floatSettings{{
+    {"ATOMSIZE", &SimSettings::atomSize},
+    {"ATOMSPACE", &SimSettings::atomSpace},
+    {"MAXSPEED", &SimSettings::maxSpeed},
+    {"YGRAVITY", &SimSettings::yGravity},
+    {"XGRAVITY", &SimSettings::xGravity},
+    {"BOUNDDECAY", &SimSettings::boundDecay},
+    {"DEFORMFACTOR", &SimSettings::deformFactor},
+    {"DEFORMTHRESHOLD", &SimSettings::deformThreshold},
+    {"BREAKTHRESHOLD", &SimSettings::breakThreshold},
+    {"STIFFNESS", &SimSettings::stiffness},
+    {"BONDTHRESHOLD", &SimSettings::bondThreshold},
+}};
+
+constexpr std::int32_t boxFieldCount = 6;
+constexpr std::int32_t triangleFieldCount = 5;
+constexpr std::int32_t bitmapFieldCount = 7;
+
+// Fields: x, y, columns, rows, colour, angle.
+void buildBoxFromValue(World& world, const SimSettings& settings, std::string_view value) {
+  const std::vector<std::string_view> f = splitFields(value, boxFieldCount);
+  if (f.size() != boxFieldCount) return;
+  sim::buildBox(world, settings, readFloat(f[0]), readFloat(f[1]), readInteger(f[2]),
+                readInteger(f[3]), readInteger(f[4]), readFloat(f[5]));
+}
+
+// Fields: x, y, size, colour, angle.
+void buildTriangleFromValue(World& world, const SimSettings& settings, std::string_view value) {
+  const std::vector<std::string_view> f = splitFields(value, triangleFieldCount);
+  if (f.size() != triangleFieldCount) return;
+  sim::buildTriangle(world, settings, readFloat(f[0]), readFloat(f[1]), readInteger(f[2]),
+                     readInteger(f[3]), readFloat(f[4]));
+}
+
+// Fields: file name (exactly as written), width, height, x, y, colour, angle.
+void buildBitmapFromValue(World& world, const SimSettings& settings, std::string_view value,
+                          const sim::ImageFileLoader& loadImage) {
+  const std::vector<std::string_view> f = splitFields(value, bitmapFieldCount);
+  if (f.size() != bitmapFieldCount) return;
+  sim::buildBitmapFromFile(world, settings, loadImage, std::string(f[0]), readInteger(f[1]),
+                           readInteger(f[2]), readFloat(f[3]), readFloat(f[4]), readInteger(f[5]),
+                           readFloat(f[6]));
+}
+
+void applyStatement(World& world, SimSettings& settings, std::string_view key,
+                    std::string_view value, const sim::ImageFileLoader& loadImage) {
+  for (const FloatSetting& setting : floatSettings) {
+    if (keyIs(key, setting.keyword)) {
+      settings.*setting.field = readFloat(value);
+      return;
+    }
+  }
+  if (keyIs(key, "SHOWATOMS")) {
+    settings.showAtoms = readInteger(value);
+  } else if (keyIs(key, "BOX")) {
+    buildBoxFromValue(world, settings, value);
+  } else if (keyIs(key, "TRIANGLE")) {
+    buildTriangleFromValue(world, settings, value);
+  } else if (keyIs(key, "BITMAP")) {
+    buildBitmapFromValue(world, settings, value, loadImage);
+  }
+}
+
+void readSceneLine(World& world, SimSettings& settings, std::string_view line,
+                   const sim::ImageFileLoader& loadImage) {
+  if (line.empty() || isCommentMark(line.front())) return;
+  const std::size_t equals = line.find('=');
+  if (equals == std::string_view::npos) return;
+  applyStatement(world, settings, trimSpaces(line.substr(0, equals)),
+                 trimSpaces(line.substr(equals + 1)), loadImage);
+}
+
+std::string readWholeFile(const std::string& fileName) {
+  std::ifstream file(fileName, std::ios::binary);
+  std::string text;
+  std::vector<char> chunk(std::size_t{1} << 16);
+  // A stream that failed to open, or whose reading fails (a directory), yields no characters.
+  while (file.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || file.gcount() > 0) {
+    text.append(chunk.data(), static_cast<std::size_t>(file.gcount()));
+  }
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string_view> splitFields(std::string_view text, std::int32_t wanted) {
+  std::vector<std::string_view> fields;
+  std::size_t start = 0;
+  while (static_cast<std::int64_t>(fields.size()) < wanted) {
+    const std::size_t comma = text.find(',', start);
+    if (comma == std::string_view::npos) {
+      fields.push_back(text.substr(start));
+      break;
+    }
+    fields.push_back(text.substr(start, comma - start));
+    start = comma + 1;
+  }
+  return fields;
+}
+
+void readSceneText(World& world, SimSettings& settings, std::string_view text,
+                   const sim::ImageFileLoader& loadImage) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t lineFeed = text.find('\n', start);
+    const std::size_t end = lineFeed == std::string_view::npos ? text.size() : lineFeed;
+    std::string_view line = text.substr(start, end - start);
+    if (lineFeed != std::string_view::npos && !line.empty() && line.back() == '\r') {
+      line.remove_suffix(1);
+    }
+    readSceneLine(world, settings, line, loadImage);
+    start = end + 1;
+  }
+}
+
+void readSceneFile(World& world, SimSettings& settings, const std::string& fileName,
+                   const sim::ImageFileLoader& loadImage) {
+  readSceneText(world, settings, readWholeFile(fileName), loadImage);
+}
+
+}  // namespace squish::scene
