@@ -1,0 +1,37 @@
+#pragma once
+// The command line of squish-headless: how many frames to run, the input file, the seed, where
+// to write the dump and the shot, and the scene files. A usage error is one line of text.
+#include <cstdint>
+#include <limits>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace squish::app {
+
+inline constexpr std::int64_t maxFrames = std::numeric_limits<std::int32_t>::max();
+
+struct HeadlessOptions {
+  std::int64_t frames = 1;
+  std::string inputFile;  // empty: no input
+  std::int32_t seed = 1;
+  std::string dumpFile;  // empty: no dump; "-" is standard output
+  std::string shotFile;  // empty: no shot
+  bool referenceStep = false;
+  // The scene arguments as given, empty ones included: the frame loop reads them up to the
+  // first empty one, exactly as squish reads its own arguments.
+  std::vector<std::string> scenes;
+};
+
+struct HeadlessOptionsResult {
+  HeadlessOptions options;
+  std::string error;  // empty when the command line is sound
+
+  bool ok() const { return error.empty(); }
+};
+
+// arguments excludes the program name. Options may come before or after scene names; "--" ends
+// them, and every argument after it is a scene name.
+HeadlessOptionsResult parseHeadlessOptions(std::span<const std::string> arguments);
+
+}  // namespace squish::app

@@ -1,0 +1,82 @@
+// BMP layout: a 14-byte file header, a 40-byte BITMAPINFOHEADER, 256 colour-table entries of
+// blue, green, red, 0, then the rows from the bottom up, each padded to a multiple of 4 bytes.
+#include "app/screen_shot.h"
+
+#include <algorithm>
+#include <fstream>
+
+namespace squish::app {
+namespace {
+
+constexpr std::uint32_t fileHeaderSize = 14;
+constexpr std::uint32_t infoHeaderSize = 40;
+constexpr std::uint32_t colourTableSize = 256 * 4;
+constexpr std::uint32_t pixelOffset = fileHeaderSize + infoHeaderSize + colourTableSize;
+
+void put16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
+  out[at] = static_cast<std::uint8_t>(value);
+  out[at + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
+  put16(out, at, value & 0xFFFFu);
+  put16(out, at + 2, value >> 16);
+}
+
+bool hasVisiblePage(const display::Screen& screen) {
+  if (screen.width <= 0 || screen.height <= 0 || screen.pitch < screen.width) return false;
+  if (screen.bytesPerPixel > 1) return false;
+  if (screen.visiblePage < 0 || screen.visiblePage >= std::ssize(screen.pages)) return false;
+  const std::int64_t needed = std::int64_t{screen.pitch} * screen.height;
+  return std::ssize(screen.pages[screen.visiblePage]) >= needed;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> encodeScreenShot(const display::Screen& screen) {
+  const display::ScreenLock lock(screen.screenLock);
+  if (!hasVisiblePage(screen)) return {};
+  const auto width = static_cast<std::uint32_t>(screen.width);
+  const auto height = static_cast<std::uint32_t>(screen.height);
+  const std::uint32_t rowSize = (width + 3u) & ~3u;
+  const std::uint64_t fileSize = pixelOffset + std::uint64_t{rowSize} * height;
+  if (fileSize > 0xFFFFFFFFu) return {};
+
+  std::vector<std::uint8_t> out(fileSize, 0);
+  out[0] = 'B';
+  out[1] = 'M';
+  put32(out, 2, static_cast<std::uint32_t>(fileSize));
+  put32(out, 10, pixelOffset);
+  put32(out, 14, infoHeaderSize);
+  put32(out, 18, width);
+  put32(out, 22, height);
+  put16(out, 26, 1);  // planes
+  put16(out, 28, 8);  // bits per pixel
+  put32(out, 34, rowSize * height);
+  put32(out, 46, 256);  // colours used
+  for (std::size_t i = 0; i < 256; ++i) {
+    const std::uint32_t bgr = screen.palette[i];
+    const std::size_t at = fileHeaderSize + infoHeaderSize + 4 * i;
+    out[at] = static_cast<std::uint8_t>(bgr >> 16);
+    out[at + 1] = static_cast<std::uint8_t>(bgr >> 8);
+    out[at + 2] = static_cast<std::uint8_t>(bgr);
+  }
+  const std::vector<std::uint8_t>& page = screen.pages[screen.visiblePage];
+  for (std::uint32_t y = 0; y < height; ++y) {
+    const auto source = page.begin() + std::int64_t{screen.pitch} * y;
+    const std::size_t row = pixelOffset + std::size_t{rowSize} * (height - 1 - y);
+    std::copy_n(source, width, out.begin() + static_cast<std::ptrdiff_t>(row));
+  }
+  return out;
+}
+
+bool writeScreenShot(const display::Screen& screen, const std::string& fileName) {
+  const std::vector<std::uint8_t> bytes = encodeScreenShot(screen);
+  if (bytes.empty()) return false;
+  std::ofstream file(fileName, std::ios::binary);
+  file.write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(file);
+}
+
+}  // namespace squish::app
