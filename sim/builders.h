@@ -11,23 +11,41 @@
 
 namespace squish::sim {
 
+// An image block opens with a 4-byte header that the builders skip.
+inline constexpr std::int64_t bitmapHeaderBytes = 4;
+// buildBitmapFromFile refuses images with more pixels than this (64 Mi): far beyond any arena.
+inline constexpr std::int64_t maxBitmapPixels = std::int64_t{64} << 20;
+
+// Every builder makes all of its body or, when the body has no cells, would take the world past
+// maxAtoms or maxBonds, or its memory cannot be had, nothing at all: the world stays as it was.
+// s is atomSpace when the builder starts; each new atom is placed by placeNewAtoms last.
+
+// columns x rows atoms from the corner atom at (x, y) towards +x and +y, made column by column
+// from the bottom; bonded along x, along y and across both diagonals of every cell.
 void buildBox(World& world, const SimSettings& settings, float x, float y, std::int32_t columns,
               std::int32_t rows, std::int32_t colour, float angle);
 
-void buildTriangle(World& world, const SimSettings& settings, float x, float y,
-                   std::int32_t size, std::int32_t colour, float angle);
+// size atoms along the base from the lower-left atom at (x, y), apex upwards; every edge of the
+// triangular lattice is a bond of rest length s.
+void buildTriangle(World& world, const SimSettings& settings, float x, float y, std::int32_t size,
+                   std::int32_t colour, float angle);
 
 // image is an image block: a 4-byte header (not read) then width × height palette indices,
-// row after row from the top. One atom per nonzero pixel.
+// row after row from the top. One atom per nonzero pixel, taking the pixel's value as its colour
+// (the colour argument is not used); the top-left pixel sits at (x, y) and rows go downwards.
+// Bonds start only from pixels inside the image's border and reach left, up and diagonally left.
+// An image shorter than 4 + width x height bytes builds nothing.
 void buildBitmap(World& world, const SimSettings& settings, std::span<const std::uint8_t> image,
                  std::int32_t width, std::int32_t height, float x, float y, std::int32_t colour,
                  float angle);
 
 // Fills a zeroed buffer of 4 + width × height bytes from an image file; the display's loader
-// in the program, anything in tests. It must not write past the buffer.
+// in the program, anything in tests. It must not write past the buffer. A missing loader, or one
+// that leaves the buffer zeroed, builds nothing.
 using ImageFileLoader =
     std::function<void(const std::string& fileName, std::span<std::uint8_t> buffer)>;
 
+// Refuses a width or height below 1 and more than maxBitmapPixels pixels before allocating.
 void buildBitmapFromFile(World& world, const SimSettings& settings, const ImageFileLoader& load,
                          const std::string& fileName, std::int32_t width, std::int32_t height,
                          float x, float y, std::int32_t colour, float angle);

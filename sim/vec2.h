@@ -18,14 +18,22 @@ inline void vecSubFrom(Vec2& a, Vec2 b) {
   a.x = a.x - b.x;
   a.y = a.y - b.y;
 }
-inline void vecSub(Vec2& out, Vec2 a, Vec2 b) { out = {a.x - b.x, a.y - b.y}; }
+inline void vecSub(Vec2& out, Vec2 a, Vec2 b) {
+  out = {a.x - b.x, a.y - b.y};
+}
 inline void vecAddXY(Vec2& v, float x, float y) {
   v.x = v.x + x;
   v.y = v.y + y;
 }
-inline void vecPlusXY(Vec2& out, Vec2 v, float x, float y) { out = {v.x + x, v.y + y}; }
-inline void vecMinusXY(Vec2& out, Vec2 v, float x, float y) { out = {v.x - x, v.y - y}; }
-inline void vecScaled(Vec2& out, Vec2 v, float s) { out = {v.x * s, v.y * s}; }
+inline void vecPlusXY(Vec2& out, Vec2 v, float x, float y) {
+  out = {v.x + x, v.y + y};
+}
+inline void vecMinusXY(Vec2& out, Vec2 v, float x, float y) {
+  out = {v.x - x, v.y - y};
+}
+inline void vecScaled(Vec2& out, Vec2 v, float s) {
+  out = {v.x * s, v.y * s};
+}
 inline void vecScale(Vec2& v, float s) {
   v.x = v.x * s;
   v.y = v.y * s;
@@ -33,8 +41,12 @@ inline void vecScale(Vec2& v, float s) {
 inline void vecNegated(Vec2& out, Vec2 v) {
   out = {static_cast<float>(v.x * -1.0), static_cast<float>(v.y * -1.0)};
 }
-inline void vecNegate(Vec2& v) { vecNegated(v, v); }
-inline void vecSet(Vec2& v, float x, float y) { v = {x, y}; }
+inline void vecNegate(Vec2& v) {
+  vecNegated(v, v);
+}
+inline void vecSet(Vec2& v, float x, float y) {
+  v = {x, y};
+}
 
 // √(x² + y²) formed in double precision (no overflow for large coordinates), rounded to single.
 inline float vecLength(Vec2 v) {

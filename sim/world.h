@@ -46,14 +46,27 @@ struct World {
   std::int32_t bondCount = 0;
 };
 
+// Drops both counts to 0; capacities and the old records stay and are overwritten as slots are
+// handed out again.
 void clearWorld(World& world);
+
+// Reserves a slot: the first free one in 1..count, else count + 1, doubling the capacity (new
+// slots zero-filled) when the count passes it. The slot still reads as free until it is set.
+// Returns 0 when the table can grow no further (int32 slot range or memory exhausted).
 std::int32_t allocateAtom(World& world);
 std::int32_t allocateBond(World& world);
+
+// Fill a slot and make it live. An index outside 1..capacity is ignored, and so is a bond whose
+// atoms lie outside the atom table, so every live bond can be followed safely.
 void setAtom(World& world, std::int32_t index, float x, float y, float vx, float vy,
              std::int32_t colour);
 void setBond(World& world, std::int32_t index, std::int32_t atomA, std::int32_t atomB,
              float restLength, float spacing, std::int32_t colour);
+
+// The first live atom inside the square of half-width atomSpace around (x, y); 0 when none.
 std::int32_t pickAtom(const World& world, const SimSettings& settings, float x, float y);
+
+// yes when a equals b or a live bond joins them (either way round); no otherwise.
 std::int32_t bondExists(const World& world, std::int32_t a, std::int32_t b);
 
 }  // namespace squish::sim
