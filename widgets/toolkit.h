@@ -135,6 +135,7 @@ struct Toolkit {
   // so a callback may destroy the widget it was called for.
   Widget* releaseList = nullptr;
   std::int32_t eventDepth = 0;
+  bool destroyingTree = false;  // a destroyWidget walk is under way; nested ones are refused
 
   Toolkit() = default;
   Toolkit(const Toolkit&) = delete;

@@ -21,7 +21,8 @@ Widget* createWidget(Toolkit& toolkit, Widget* parent, WidgetKind kind, std::int
                      WidgetCallback callback, WidgetCallback kindHandler, std::int32_t extraSize,
                      std::uint32_t flags);
 // Destroys the widget and its subtree, children before parents, back-most sibling first.
-// Returns -1; 0 for null, for the root and for a widget already being destroyed.
+// Returns -1; 0 for null, for the root, for a widget already being destroyed, and when called
+// from a destroy event (a callback cannot start a second destruction).
 std::int32_t destroyWidget(Toolkit& toolkit, Widget* widget);
 
 // First direct child of parent, front to back, with this id; grandchildren are not searched.

@@ -1,0 +1,229 @@
+// Desktop, window, label, button and check box: their constructors, how each kind reacts to
+// events and how each draws itself. Every handler first offers the event to the application
+// callback and does its kind's work only when the callback lets the event through.
+#include "widgets/widget_kinds.h"
+
+#include <cstring>
+
+#include "widgets/colour_scheme.h"
+#include "widgets/dispatch.h"
+#include "widgets/frame_drawing.h"
+#include "widgets/text.h"
+#include "widgets/widget_tree.h"
+
+namespace squish::widgets {
+
+namespace {
+
+constexpr std::int32_t checkSquareSize = 11;
+constexpr std::int32_t checkCaptionOffset = 14;
+constexpr std::int32_t tickedBytes = 4;
+
+// Handlers may be sent pointer events without a record; they then see the pointer at (0, 0).
+const WidgetEvent& eventOrNone(const WidgetEvent* event) {
+  static constexpr WidgetEvent none{};
+  return event != nullptr ? *event : none;
+}
+
+bool inside(const Widget* widget, const WidgetEvent* event) {
+  const WidgetEvent& e = eventOrNone(event);
+  return rectContains(Rect{0, 0, widget->rect.w, widget->rect.h}, e.x, e.y);
+}
+
+void drawCaption(Toolkit& toolkit, const Widget* widget, const Rect& area, std::int32_t align) {
+  if (!widget->text) return;
+  drawTextAligned(toolkit, area, *widget->text,
+                  static_cast<std::uint32_t>(schemeColour(toolkit, inkColour)),
+                  static_cast<std::uint32_t>(schemeColour(toolkit, faceColour)), align);
+}
+
+void setFlag(Widget* widget, std::uint32_t flag, bool on) {
+  widget->flags = on ? widget->flags | flag : widget->flags & ~flag;
+}
+
+// Press, release and pointer moves shared by buttons and check boxes: the pressed look
+// follows the pointer while the widget holds the capture.
+std::int32_t pressable(Toolkit& toolkit, Widget* widget, std::int32_t code, WidgetEvent* event) {
+  switch (code) {
+    case press:
+      if (toolkit.captureWidget == nullptr) {
+        setCapture(toolkit, widget);
+        setFlag(widget, pressed, true);
+      }
+      return 0;
+    case release:
+      setFlag(widget, pressed, false);
+      releaseCapture(toolkit);
+      return 0;
+    case mouseMove:
+      if (toolkit.captureWidget == widget) setFlag(widget, pressed, inside(widget, event));
+      return 0;
+    default:
+      return 1;
+  }
+}
+
+std::int32_t desktopHandler(Toolkit&, Widget*, std::int32_t, WidgetEvent*) {
+  return 1;
+}
+
+std::int32_t windowHandler(Toolkit& toolkit, Widget* window, std::int32_t code,
+                           WidgetEvent* event) {
+  if (callApplicationCallback(toolkit, window, code, event) == 0) return 1;
+  switch (code) {
+    case draw:
+      drawFrame(toolkit, window->rect, frameRaised | frameFill);
+      return 0;
+    case press:
+      if ((window->flags & draggable) != 0) {
+        toolkit.dragX = eventOrNone(event).x;
+        toolkit.dragY = eventOrNone(event).y;
+        setCapture(toolkit, window);
+      }
+      return 0;
+    case release:
+      releaseCapture(toolkit);
+      return 0;
+    case mouseMove:
+      if (toolkit.captureWidget == window) {
+        const Rect origin = window->parent != nullptr ? window->parent->rect : Rect{};
+        moveWidget(toolkit, window,
+                   saturate(std::int64_t{toolkit.mouse.x} - toolkit.dragX - origin.x),
+                   saturate(std::int64_t{toolkit.mouse.y} - toolkit.dragY - origin.y));
+      }
+      return 0;
+    default:
+      return 1;
+  }
+}
+
+std::int32_t labelHandler(Toolkit& toolkit, Widget* label, std::int32_t code, WidgetEvent* event) {
+  if (callApplicationCallback(toolkit, label, code, event) == 0) return 1;
+  switch (code) {
+    case draw:
+      drawFrame(toolkit, label->rect, frameFill);
+      drawCaption(toolkit, label, label->rect, alignCentreX | alignCentreY);
+      return 0;
+    case press:
+      if (toolkit.captureWidget == nullptr) setCapture(toolkit, label);
+      return 0;
+    case release:
+      releaseCapture(toolkit);
+      return 0;
+    default:
+      return 1;
+  }
+}
+
+void drawButton(Toolkit& toolkit, const Widget* button) {
+  const std::int32_t centred = alignCentreX | alignCentreY;
+  const bool sunken = (button->flags & keepRaised) == 0 && (button->flags & pressed) != 0;
+  if (!sunken) {
+    drawFrame(toolkit, button->rect, frameRaised | frameFill);
+    drawCaption(toolkit, button, button->rect, centred);
+    return;
+  }
+  drawFrame(toolkit, button->rect, frameSunken | frameFill);
+  Rect shifted = button->rect;
+  moveRect(shifted, 1, 1);
+  drawCaption(toolkit, button, shifted, centred);
+}
+
+std::int32_t buttonHandler(Toolkit& toolkit, Widget* button, std::int32_t code,
+                           WidgetEvent* event) {
+  if (callApplicationCallback(toolkit, button, code, event) == 0) return 1;
+  if (code == draw) {
+    drawButton(toolkit, button);
+    return 0;
+  }
+  return pressable(toolkit, button, code, event);
+}
+
+void drawCheckBox(Toolkit& toolkit, const Widget* checkBox) {
+  const Rect& r = checkBox->rect;
+  drawCheckMark(toolkit, Rect{r.x, r.y, checkSquareSize, r.h}, checkBoxTicked(checkBox),
+                schemeColour(toolkit, inkColour));
+  const Rect caption{addClamped(r.x, checkCaptionOffset), r.y, subClamped(r.w, checkCaptionOffset),
+                     r.h};
+  drawCaption(toolkit, checkBox, caption, alignCentreY);
+}
+
+std::int32_t checkBoxHandler(Toolkit& toolkit, Widget* checkBox, std::int32_t code,
+                             WidgetEvent* event) {
+  if (callApplicationCallback(toolkit, checkBox, code, event) == 0) return 1;
+  if (code == draw) {
+    drawCheckBox(toolkit, checkBox);
+    return 0;
+  }
+  if (code == release && toolkit.captureWidget == checkBox && inside(checkBox, event)) {
+    setCheckBoxTicked(checkBox, checkBoxTicked(checkBox) ^ 1);
+  }
+  return pressable(toolkit, checkBox, code, event);
+}
+
+Widget* createCaptioned(Toolkit& toolkit, Widget* parent, WidgetKind kind, std::int32_t id,
+                        std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                        WidgetCallback callback, WidgetCallback handler, std::int32_t extraSize,
+                        std::uint32_t flags, std::string_view text) {
+  Widget* widget = createWidget(toolkit, parent, kind, id, x, y, w, h, std::move(callback),
+                                std::move(handler), extraSize, flags);
+  setWidgetText(toolkit, widget, text);
+  return widget;
+}
+
+}  // namespace
+
+Widget* createDesktop(Toolkit& toolkit, std::int32_t id, WidgetCallback callback,
+                      std::uint32_t flags) {
+  return createWidget(toolkit, nullptr, WidgetKind::desktop, id, 0, 0, 0, 0, std::move(callback),
+                      desktopHandler, 0, flags | catchAll);
+}
+
+Widget* createWindow(Toolkit& toolkit, Widget* parent, std::int32_t id, std::int32_t x,
+                     std::int32_t y, std::int32_t w, std::int32_t h, WidgetCallback callback,
+                     std::uint32_t flags) {
+  return createWidget(toolkit, parent, WidgetKind::window, id, x, y, w, h, std::move(callback),
+                      windowHandler, 0, flags);
+}
+
+Widget* createLabel(Toolkit& toolkit, Widget* parent, std::int32_t id, std::int32_t x,
+                    std::int32_t y, std::int32_t w, std::int32_t h, WidgetCallback callback,
+                    std::uint32_t flags, std::string_view text) {
+  return createCaptioned(toolkit, parent, WidgetKind::label, id, x, y, w, h, std::move(callback),
+                         labelHandler, 0, flags, text);
+}
+
+Widget* createButton(Toolkit& toolkit, Widget* parent, std::int32_t id, std::int32_t x,
+                     std::int32_t y, std::int32_t w, std::int32_t h, WidgetCallback callback,
+                     std::uint32_t flags, std::string_view text) {
+  return createCaptioned(toolkit, parent, WidgetKind::button, id, x, y, w, h, std::move(callback),
+                         buttonHandler, 0, flags, text);
+}
+
+Widget* createCheckBox(Toolkit& toolkit, Widget* parent, std::int32_t id, std::int32_t x,
+                       std::int32_t y, std::int32_t w, std::int32_t h, WidgetCallback callback,
+                       std::uint32_t flags, std::string_view text) {
+  return createCaptioned(toolkit, parent, WidgetKind::checkBox, id, x, y, w, h, std::move(callback),
+                         checkBoxHandler, tickedBytes, flags, text);
+}
+
+std::int32_t checkBoxTicked(const Widget* checkBox) {
+  if (checkBox == nullptr || checkBox->kind != WidgetKind::checkBox ||
+      checkBox->extra.size() < tickedBytes) {
+    return 0;
+  }
+  std::int32_t ticked = 0;
+  std::memcpy(&ticked, checkBox->extra.data(), sizeof ticked);
+  return ticked;
+}
+
+void setCheckBoxTicked(Widget* checkBox, std::int32_t value) {
+  if (checkBox == nullptr || checkBox->kind != WidgetKind::checkBox ||
+      checkBox->extra.size() < tickedBytes) {
+    return;
+  }
+  const std::int32_t ticked = value != 0 ? 1 : 0;
+  std::memcpy(checkBox->extra.data(), &ticked, sizeof ticked);
+}
+
+}  // namespace squish::widgets
