@@ -67,8 +67,10 @@ using ScreenLock = std::lock_guard<std::recursive_mutex>;
 // follows: the window's caption.
 std::string titleFromProgramPath(const std::string& path);
 
-// Mode 18 is 640 × 480 at 8 bits with the default palette; 0 closes the screen. Returns true
-// when a screen is open afterwards (callers of the original design test nothing).
+// Mode 18 is 640 × 480 at 8 bits with the default palette; 0 closes the screen; every other
+// mode, and more than 64 pages, is refused (lastError 1). Returns true when a screen is open
+// afterwards. The screen is complete before presenter->start runs, and start and stop are
+// called without the lock held, so a presenter may wait for its own thread in them.
 bool openScreen(Screen& screen, std::int32_t mode, std::int32_t depth, std::int32_t pageCount,
                 std::int32_t flags, std::int32_t refreshRate);
 void closeScreen(Screen& screen);
