@@ -4,6 +4,9 @@
 // and activation.
 #include <cstdint>
 
+#include "display/bios_keys.h"
+#include "display/input_state.h"
+
 namespace squish::display {
 
 struct Screen;
@@ -18,14 +21,10 @@ enum class MessageKind : std::uint8_t {
   pointerMove,  // value, y: pointer position relative to the picture
   focusIn,
   focusOut,
-  close,    // the window's close control
-  repaint,  // the window system asks for the whole picture again
+  close,       // the window's close control
+  repaint,     // the window system asks for the whole picture again
+  fullScreen,  // value: 1 the picture now fills the display, 0 it is back in the window
 };
-
-// Modifier bits of a key-down message.
-inline constexpr std::int32_t shiftHeld = 1;
-inline constexpr std::int32_t ctrlHeld = 2;
-inline constexpr std::int32_t altHeld = 4;
 
 struct WindowMessage {
   MessageKind kind = MessageKind::repaint;
@@ -40,9 +39,10 @@ struct WindowMessage {
 // Applies one message to the screen's input state. The caller holds the screen's lock.
 void handleWindowMessage(Screen& screen, const WindowMessage& message);
 
-// The BIOS keystroke translation of a key-down: a value of 256 or more is an extended key
-// (code << 8), a smaller one an ordinary character, 0 nothing.
-std::int32_t translateKeyDown(std::int32_t scanCode, bool extended, std::int32_t modifiers,
-                              bool producedCharacter);
+// The modifier bits of the keys held in keyStates: 42 and 54 Shift, 29 Ctrl, 56 Alt.
+std::int32_t heldModifiers(const InputState& input);
+
+// Appends a key value to the key buffer, dropping the oldest when 15 are already waiting.
+void appendKey(InputState& input, std::int32_t value);
 
 }  // namespace squish::display
