@@ -45,17 +45,26 @@ std::optional<LatticeTable> prepareBody(World& world, std::int64_t atoms, std::i
   }
 }
 
-std::int32_t addAtom(World& world, float x, float y, std::int32_t colour) {
-  const std::int32_t slot = allocateAtom(world);
-  setAtom(world, slot, x, y, 0.0f, 0.0f, colour);
-  return slot;
-}
+// Hands out the body's slots. Nothing frees a slot while a body is built and each slot is filled
+// before the next is asked for, so the scan for a free slot can resume above the previous one:
+// the same slots as allocateAtom and allocateBond, without rescanning the whole table each time.
+struct BodyMaker {
+  World& world;
+  std::int32_t lastAtom = 0;
+  std::int32_t lastBond = 0;
 
-void addBond(World& world, std::int32_t atomA, std::int32_t atomB, float restLength, float spacing,
-             std::int32_t colour) {
-  const std::int32_t slot = allocateBond(world);
-  setBond(world, slot, atomA, atomB, restLength, spacing, colour);
-}
+  std::int32_t addAtom(float x, float y, std::int32_t colour) {
+    lastAtom = allocateAtomAfter(world, lastAtom);
+    setAtom(world, lastAtom, x, y, 0.0f, 0.0f, colour);
+    return lastAtom;
+  }
+
+  void addBond(std::int32_t atomA, std::int32_t atomB, float restLength, float spacing,
+               std::int32_t colour) {
+    lastBond = allocateBondAfter(world, lastBond);
+    setBond(world, lastBond, atomA, atomB, restLength, spacing, colour);
+  }
+};
 
 // ---- Bitmap bonds ----
 
@@ -102,32 +111,33 @@ void buildBox(World& world, const SimSettings& settings, float x, float y, std::
     return (*lattice)[static_cast<std::size_t>(i * rowCount + j)];
   };
 
+  BodyMaker maker{world};
   const float s = settings.atomSpace;
   for (std::int64_t i = 0; i < cols; ++i) {
     for (std::int64_t j = 0; j < rowCount; ++j) {
       cell(i, j) =
-          addAtom(world, x + static_cast<float>(i) * s, y + static_cast<float>(j) * s, colour);
+          maker.addAtom(x + static_cast<float>(i) * s, y + static_cast<float>(j) * s, colour);
     }
   }
 
   const float diagonal = std::sqrt(s * s * 2.0f);
   for (std::int64_t j = 0; j < rowCount; ++j) {
     for (std::int64_t i = 0; i + 1 < cols; ++i)
-      addBond(world, cell(i, j), cell(i + 1, j), s, s, colour);
+      maker.addBond(cell(i, j), cell(i + 1, j), s, s, colour);
   }
   for (std::int64_t i = 0; i < cols; ++i) {
     for (std::int64_t j = 0; j + 1 < rowCount; ++j) {
-      addBond(world, cell(i, j), cell(i, j + 1), s, s, colour);
+      maker.addBond(cell(i, j), cell(i, j + 1), s, s, colour);
     }
   }
   for (std::int64_t i = 0; i + 1 < cols; ++i) {
     for (std::int64_t j = 0; j + 1 < rowCount; ++j) {
-      addBond(world, cell(i, j), cell(i + 1, j + 1), diagonal, s, colour);
+      maker.addBond(cell(i, j), cell(i + 1, j + 1), diagonal, s, colour);
     }
   }
   for (std::int64_t i = 1; i < cols; ++i) {
     for (std::int64_t j = 0; j + 1 < rowCount; ++j) {
-      addBond(world, cell(i, j), cell(i - 1, j + 1), diagonal, s, colour);
+      maker.addBond(cell(i, j), cell(i - 1, j + 1), diagonal, s, colour);
     }
   }
 
@@ -151,21 +161,22 @@ void buildTriangle(World& world, const SimSettings& settings, float x, float y, 
     return (*lattice)[static_cast<std::size_t>(i * n + j)];
   };
 
+  BodyMaker maker{world};
   const float s = settings.atomSpace;
   const float h = static_cast<float>(std::sqrt(s * s * 0.75));
   for (std::int64_t i = 0; i < n; ++i) {
     for (std::int64_t j = 0; j < n - i; ++j) {
       const float atomX = static_cast<float>(x + (i + j / 2.0) * s);
       const float atomY = y + static_cast<float>(j) * h;
-      cell(i, j) = addAtom(world, atomX, atomY, colour);
+      cell(i, j) = maker.addAtom(atomX, atomY, colour);
     }
   }
 
   for (std::int64_t i = 0; i + 1 < n; ++i) {
     for (std::int64_t j = 0; j + 1 < n - i; ++j) {
-      addBond(world, cell(i, j), cell(i, j + 1), s, s, colour);
-      addBond(world, cell(i, j), cell(i + 1, j), s, s, colour);
-      addBond(world, cell(i + 1, j), cell(i, j + 1), s, s, colour);
+      maker.addBond(cell(i, j), cell(i, j + 1), s, s, colour);
+      maker.addBond(cell(i, j), cell(i + 1, j), s, s, colour);
+      maker.addBond(cell(i + 1, j), cell(i, j + 1), s, s, colour);
     }
   }
 
@@ -190,19 +201,20 @@ void buildBitmap(World& world, const SimSettings& settings, std::span<const std:
   std::optional<LatticeTable> lattice = prepareBody(world, atoms, bonds, pixelCount);
   if (!lattice) return;
 
+  BodyMaker maker{world};
   const float s = settings.atomSpace;
   for (std::int64_t j = 0; j < height; ++j) {
     for (std::int64_t i = 0; i < w; ++i) {
       const std::int64_t at = j * w + i;
       if (pixels[at] == 0) continue;
       (*lattice)[at] =
-          addAtom(world, x + static_cast<float>(i) * s, y - static_cast<float>(j) * s, pixels[at]);
+          maker.addAtom(x + static_cast<float>(i) * s, y - static_cast<float>(j) * s, pixels[at]);
     }
   }
 
   const float diagonal = std::sqrt(s * s * 2.0f);
   forEachBitmapBond(pixels, w, height, [&](std::int64_t from, std::int64_t to, bool isDiagonal) {
-    addBond(world, (*lattice)[from], (*lattice)[to], isDiagonal ? diagonal : s, s, pixels[from]);
+    maker.addBond((*lattice)[from], (*lattice)[to], isDiagonal ? diagonal : s, s, pixels[from]);
   });
 
   placeNewAtoms(world, x, y, angle);

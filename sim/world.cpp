@@ -13,13 +13,15 @@ namespace {
 
 constexpr std::int64_t largestSlot = std::numeric_limits<std::int32_t>::max();
 
-// Shared by both tables: the first free slot in 1..count, else count + 1, doubling the
-// capacity when the new count passes it. The capacity is computed in 64 bits and kept within
-// the int32 slot range; a table that cannot grow hands out no slot (0) and stays as it was.
+// Shared by both tables: the first free slot above `after` up to the count, else count + 1,
+// doubling the capacity when the new count passes it. The capacity is computed in 64 bits and
+// kept within the int32 slot range; a table that cannot grow hands out no slot (0) and stays as
+// it was.
 template <typename Record>
-std::int32_t allocateSlot(std::vector<Record>& table, std::int32_t& count, std::int32_t& capacity) {
-  for (std::int32_t slot = 1; slot <= count; ++slot) {
-    if (table[slot].alive == no) return slot;
+std::int32_t allocateSlot(std::vector<Record>& table, std::int32_t& count, std::int32_t& capacity,
+                          std::int32_t after) {
+  for (std::int64_t slot = std::max(after, 0) + std::int64_t{1}; slot <= count; ++slot) {
+    if (table[slot].alive == no) return static_cast<std::int32_t>(slot);
   }
   if (count >= largestSlot) return 0;
   const std::int32_t slot = count + 1;
@@ -51,11 +53,19 @@ void clearWorld(World& world) {
 }
 
 std::int32_t allocateAtom(World& world) {
-  return allocateSlot(world.atoms, world.atomCount, world.atomCapacity);
+  return allocateAtomAfter(world, 0);
 }
 
 std::int32_t allocateBond(World& world) {
-  return allocateSlot(world.bonds, world.bondCount, world.bondCapacity);
+  return allocateBondAfter(world, 0);
+}
+
+std::int32_t allocateAtomAfter(World& world, std::int32_t after) {
+  return allocateSlot(world.atoms, world.atomCount, world.atomCapacity, after);
+}
+
+std::int32_t allocateBondAfter(World& world, std::int32_t after) {
+  return allocateSlot(world.bonds, world.bondCount, world.bondCapacity, after);
 }
 
 void setAtom(World& world, std::int32_t index, float x, float y, float vx, float vy,

@@ -56,6 +56,12 @@ void clearWorld(World& world);
 std::int32_t allocateAtom(World& world);
 std::int32_t allocateBond(World& world);
 
+// The same slots for a caller that frees none and fills each slot it gets before asking again:
+// every slot up to `after`, the caller's previous one, is then known to be taken, so the scan
+// starts above it. Builders use these so a body costs time in proportion to its size.
+std::int32_t allocateAtomAfter(World& world, std::int32_t after);
+std::int32_t allocateBondAfter(World& world, std::int32_t after);
+
 // Fill a slot and make it live. An index outside 1..capacity is ignored, and so is a bond whose
 // atoms lie outside the atom table, so every live bond can be followed safely.
 void setAtom(World& world, std::int32_t index, float x, float y, float vx, float vy,

@@ -192,16 +192,19 @@ TEST(BodyBuilders, NewBodiesTakeTheSpacingInForceWhenTheyAreBuilt) {
   EXPECT_FLOAT_EQ(world.bonds[6].restLength, std::sqrt(800.0f));
 }
 
-TEST(BodyBuilders, BodiesFillFreedBondSlotsFirst) {
+TEST(BodyBuilders, BodiesFillFreedBondSlotsFirstInOrder) {
   World world;
-  buildBox(world, SimSettings{}, 0.0f, 0.0f, 3, 1, 1, 0.0f);
+  buildBox(world, SimSettings{}, 0.0f, 0.0f, 5, 1, 1, 0.0f);
   world.bonds[1].alive = no;
-  buildBox(world, SimSettings{}, 0.0f, 50.0f, 3, 1, 2, 0.0f);
-  EXPECT_EQ(world.bondCount, 3);
-  EXPECT_EQ(world.bonds[1].atomA, 4);
-  EXPECT_EQ(world.bonds[1].atomB, 5);
-  EXPECT_EQ(world.bonds[3].atomA, 5);
-  EXPECT_EQ(world.bonds[3].atomB, 6);
+  world.bonds[3].alive = no;
+  buildBox(world, SimSettings{}, 0.0f, 50.0f, 4, 1, 2, 0.0f);
+  EXPECT_EQ(world.bondCount, 5);
+  const std::array<std::array<std::int32_t, 2>, 5> pairs{{{6, 7}, {2, 3}, {7, 8}, {4, 5}, {8, 9}}};
+  for (std::size_t k = 0; k < pairs.size(); ++k) {
+    EXPECT_EQ(world.bonds[k + 1].alive, yes);
+    EXPECT_EQ(world.bonds[k + 1].atomA, pairs[k][0]) << "bond " << k + 1;
+    EXPECT_EQ(world.bonds[k + 1].atomB, pairs[k][1]) << "bond " << k + 1;
+  }
 }
 
 }  // namespace

@@ -74,6 +74,19 @@ TEST(PhysicsStep, SideWallsMirrorAndDampOnlyTheHorizontalVelocity) {
   EXPECT_EQ(world.atoms[far].vel.x, 4.0f * 0.99f * 0.99f);
 }
 
+TEST(PhysicsStep, ReboundComesBeforeContactInTheSameStep) {
+  // Below the floor the pair is 12 apart; mirrored to y = 3 it touches and hands on its speed.
+  World world;
+  addTestAtom(world, 0.0f, -3.0f, 0.0f, -1.0f);
+  addTestAtom(world, 0.0f, 9.0f);
+  stepWorld(world, weightless());
+  EXPECT_EQ(world.atoms[1].pos.y, 3.0f);
+  EXPECT_NEAR(world.atoms[1].vel.y, 0.0f, 1e-6f);
+  EXPECT_FLOAT_EQ(world.atoms[2].vel.y, 0.99f);
+  EXPECT_FLOAT_EQ(world.atoms[2].pos.y, 9.99f);
+  EXPECT_EQ(world.bondCount, 0);
+}
+
 TEST(PhysicsStep, ClampLimitsEachComponentBeforeTheMove) {
   World world;
   const std::int32_t a = addTestAtom(world, 0.0f, 100.0f, 9.0f, -12.0f);

@@ -41,6 +41,22 @@ TEST(WorldStore, BrokenBondSlotIsReusedWithoutRaisingTheCount) {
   EXPECT_EQ(world.bondCount, 10);
 }
 
+TEST(WorldStore, AllocatingAfterASlotSkipsOnlyTheSlotsUpToIt) {
+  World world;
+  addTestAtom(world, 0, 0);
+  addTestAtom(world, 10, 0);
+  for (int k = 0; k < 6; ++k)
+    addTestBond(world, 1, 2, 10.0f);
+  world.bonds[2].alive = no;
+  world.bonds[5].alive = no;
+  EXPECT_EQ(allocateBondAfter(world, 0), 2);
+  EXPECT_EQ(allocateBondAfter(world, 2), 5);
+  EXPECT_EQ(allocateBondAfter(world, 5), 7);
+  EXPECT_EQ(allocateBondAfter(world, 2'000'000'000), 8) << "past the count: the next new slot";
+  EXPECT_EQ(world.bondCount, 8);
+  EXPECT_EQ(allocateAtomAfter(world, -5), 3);
+}
+
 TEST(WorldStore, TablesDoubleWithZeroFilledSlotsAndClearKeepsCapacity) {
   World world;
   for (int i = 1; i <= 16; ++i)
