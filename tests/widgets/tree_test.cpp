@@ -1,0 +1,229 @@
+// The widget tree: positions relative to the parent, lookups by id, stacking order, the event
+// contract between callbacks and kind handlers, and destruction.
+#include <vector>
+
+#include "tests/widgets/widget_fixture.h"
+#include "widgets/dispatch.h"
+#include "widgets/widget_kinds.h"
+#include "widgets/widget_tree.h"
+
+namespace squish::widgets::testing {
+namespace {
+
+using TreeTest = WidgetFixture;
+
+std::vector<std::int32_t> childIds(const Widget* parent) {
+  std::vector<std::int32_t> ids;
+  for (const Widget* c = parent->firstChild; c != nullptr; c = c->nextSibling)
+    ids.push_back(c->id);
+  return ids;
+}
+
+TEST_F(TreeTest, ChildrenArePlacedRelativeToTheirParentAndMoveWithIt) {
+  Widget* window = createWindow(toolkit, nullptr, 0, 4, 4, 176, 284, nullptr, visible);
+  Widget* button = createButton(toolkit, window, 3, 68, 264, 60, 16, nullptr, visible, "Quit");
+  EXPECT_EQ(button->rect.x, 72);
+  EXPECT_EQ(button->rect.y, 268);
+  EXPECT_EQ(window->parent, rootWidget(toolkit));
+
+  EXPECT_EQ(moveWidget(toolkit, window, 10, 20), -1);
+  EXPECT_EQ(window->rect.x, 10);
+  EXPECT_EQ(button->rect.x, 78);
+  EXPECT_EQ(button->rect.y, 284);
+  EXPECT_EQ(moveWidget(toolkit, button, 0, 0), -1);
+  EXPECT_EQ(button->rect.x, 10);
+
+  Rect r;
+  EXPECT_EQ(parentRect(toolkit, button, r), -1);
+  EXPECT_EQ(r.x, 10);
+  EXPECT_EQ(clientRect(toolkit, button, r), -1);
+  EXPECT_EQ(r.x, 0);
+  EXPECT_EQ(r.w, 60);
+  EXPECT_EQ(widgetRect(toolkit, nullptr, r), 0);
+  EXPECT_EQ(r.w, 0);
+  EXPECT_EQ(resizeWidget(toolkit, button, 0, 5), 0);
+  EXPECT_EQ(setWidgetRect(toolkit, button, 1, 2, 30, 40), -1);
+  EXPECT_EQ(button->rect.x, 11);
+  EXPECT_EQ(button->rect.h, 40);
+}
+
+TEST_F(TreeTest, FindChildLooksOnlyAtDirectChildrenFrontToBack) {
+  Widget* window = createWindow(toolkit, nullptr, 7, 0, 0, 100, 100, nullptr, visible);
+  Widget* first = createLabel(toolkit, window, 5, 0, 0, 10, 10, nullptr, visible, "a");
+  createLabel(toolkit, window, 5, 0, 0, 10, 10, nullptr, visible, "b");
+  EXPECT_EQ(findChild(toolkit, window, 5), first);
+  EXPECT_EQ(findChild(toolkit, rootWidget(toolkit), 5), nullptr);
+  EXPECT_EQ(findChild(toolkit, rootWidget(toolkit), 7), window);
+
+  setTextById(toolkit, window, 5, "changed");
+  EXPECT_EQ(widgetText(toolkit, first), "changed");
+  EXPECT_EQ(widgetText(toolkit, window), std::nullopt);
+  EXPECT_EQ(widgetId(toolkit, nullptr), -1);
+  EXPECT_EQ(setWidgetUserData(toolkit, first, 9), 0);
+  EXPECT_EQ(widgetUserData(toolkit, first), 9);
+  EXPECT_TRUE(widgetExtra(toolkit, first).empty());
+}
+
+TEST_F(TreeTest, SiblingOrderFollowsCreationActivationAndReordering) {
+  Widget* parent = createWindow(toolkit, nullptr, 0, 0, 0, 100, 100, nullptr, visible);
+  Widget* a = createLabel(toolkit, parent, 1, 0, 0, 50, 50, nullptr, visible, "");
+  Widget* b = createLabel(toolkit, parent, 2, 0, 0, 50, 50, nullptr, visible, "");
+  Widget* c = createLabel(toolkit, parent, 3, 0, 0, 50, 50, nullptr, visible, "");
+  EXPECT_EQ(childIds(parent), (std::vector<std::int32_t>{1, 2, 3}));
+  EXPECT_EQ(hitTest(toolkit, nullptr, 10, 10), a);
+
+  EXPECT_EQ(reorderWidget(toolkit, c, 1), 0);
+  EXPECT_EQ(childIds(parent), (std::vector<std::int32_t>{1, 3, 2}));
+  reorderWidget(toolkit, a, -1);
+  EXPECT_EQ(childIds(parent), (std::vector<std::int32_t>{3, 1, 2}));
+  reorderWidget(toolkit, b, 2);
+  EXPECT_EQ(childIds(parent), (std::vector<std::int32_t>{2, 3, 1}));
+  reorderWidget(toolkit, b, -2);
+  EXPECT_EQ(childIds(parent), (std::vector<std::int32_t>{3, 1, 2}));
+  reorderWidget(toolkit, c, 1);
+  reorderWidget(toolkit, b, -1);
+  reorderWidget(toolkit, b, 7);
+  EXPECT_EQ(childIds(parent), (std::vector<std::int32_t>{3, 1, 2}));
+  EXPECT_EQ(c->prevSibling, nullptr);
+  EXPECT_EQ(b->nextSibling, nullptr);
+  EXPECT_EQ(a->prevSibling, c);
+
+  // The one activated last is hit first.
+  EXPECT_EQ(activateWidget(toolkit, b), nullptr);
+  EXPECT_EQ(childIds(parent), (std::vector<std::int32_t>{2, 3, 1}));
+  EXPECT_EQ(hitTest(toolkit, nullptr, 10, 10), b);
+  EXPECT_EQ(focusWidget(toolkit), b);
+
+  // A hidden widget is not hit; its parent is.
+  hideWidget(toolkit, b);
+  hideWidget(toolkit, c);
+  hideWidget(toolkit, a);
+  EXPECT_EQ(hitTest(toolkit, nullptr, 10, 10), parent);
+  EXPECT_EQ(hitTest(toolkit, nullptr, 200, 200), rootWidget(toolkit));
+  EXPECT_EQ(focusWidget(toolkit), b);
+}
+
+TEST_F(TreeTest, CallbackAndKindHandlerAreCalledInTheContractsOrder) {
+  std::vector<std::string> order;
+  std::int32_t callbackResult = 1;
+  auto callback = [&](Toolkit&, Widget*, std::int32_t code, WidgetEvent*) {
+    order.push_back("app" + std::to_string(code));
+    return callbackResult;
+  };
+  auto handler = [&](Toolkit&, Widget*, std::int32_t code, WidgetEvent*) {
+    order.push_back("kind" + std::to_string(code));
+    return 5;
+  };
+  Widget* w = createWidget(toolkit, nullptr, WidgetKind::label, 1, 0, 0, 5, 5, callback, handler, 0,
+                           visible);
+  EXPECT_EQ(order, (std::vector<std::string>{"kind1", "app1", "app3", "kind3", "app4", "kind4"}));
+
+  order.clear();
+  EXPECT_EQ(sendEvent(toolkit, w, draw, nullptr), 5);
+  callbackResult = 0;
+  EXPECT_EQ(sendEvent(toolkit, w, draw, nullptr), 0);
+  EXPECT_EQ(sendEvent(toolkit, w, create, nullptr), 0);
+  EXPECT_EQ(order, (std::vector<std::string>{"app5", "kind5", "app5", "kind1", "app1"}));
+
+  order.clear();
+  EXPECT_EQ(destroyWidget(toolkit, w), -1);
+  EXPECT_EQ(order, (std::vector<std::string>{"app2", "kind2"}));
+  EXPECT_EQ(sendEvent(toolkit, nullptr, draw, nullptr), 1);
+}
+
+TEST_F(TreeTest, AKindHandlerCallsTheApplicationCallbackAgainForEventsLetThrough) {
+  EventLog log;
+  Widget* button = createButton(toolkit, nullptr, 4, 10, 10, 60, 16, log.callback(), visible, "");
+  EXPECT_EQ(log.count(4, create), 2);
+  EXPECT_EQ(log.count(4, moved), 2);
+
+  log.clear();
+  dispatchMouse(toolkit, nullptr, 20, 15, 0, 1);
+  EXPECT_EQ(log.count(4, press), 2);
+  EXPECT_NE(button->flags & pressed, 0u);
+  dispatchMouse(toolkit, nullptr, 20, 15, 0, 0);
+
+  // A callback that consumes the press is asked once and the button does nothing.
+  log.clear();
+  log.result = 0;
+  dispatchMouse(toolkit, nullptr, 20, 15, 0, 1);
+  EXPECT_EQ(log.count(4, press), 1);
+  EXPECT_EQ(button->flags & pressed, 0u);
+  EXPECT_EQ(captureWidget(toolkit), nullptr);
+}
+
+TEST_F(TreeTest, DestructionVisitsChildrenFirstAndBackMostSiblingFirst) {
+  std::vector<std::int32_t> destroyed;
+  auto callback = [&](Toolkit&, Widget* w, std::int32_t code, WidgetEvent*) {
+    if (code == destroy) destroyed.push_back(w->id);
+    return 1;
+  };
+  Widget* top = createWidget(toolkit, nullptr, WidgetKind::window, 1, 0, 0, 9, 9, callback, nullptr,
+                             0, visible);
+  createWidget(toolkit, top, WidgetKind::label, 2, 0, 0, 9, 9, callback, nullptr, 0, visible);
+  Widget* b =
+      createWidget(toolkit, top, WidgetKind::label, 3, 0, 0, 9, 9, callback, nullptr, 0, visible);
+  createWidget(toolkit, b, WidgetKind::label, 4, 0, 0, 9, 9, callback, nullptr, 0, visible);
+  createWidget(toolkit, b, WidgetKind::label, 5, 0, 0, 9, 9, callback, nullptr, 0, visible);
+  createWidget(toolkit, top, WidgetKind::label, 6, 0, 0, 9, 9, callback, nullptr, 0, visible);
+
+  EXPECT_EQ(destroyWidget(toolkit, top), -1);
+  EXPECT_EQ(destroyed, (std::vector<std::int32_t>{6, 5, 4, 3, 2, 1}));
+  EXPECT_EQ(rootWidget(toolkit)->firstChild, nullptr);
+  EXPECT_EQ(destroyWidget(toolkit, nullptr), 0);
+  EXPECT_EQ(destroyWidget(toolkit, rootWidget(toolkit)), 0);
+}
+
+TEST_F(TreeTest, DestroyingTheCaptureOrFocusWidgetLeavesNoDanglingReference) {
+  Widget* button = createButton(toolkit, nullptr, 1, 10, 10, 60, 16, nullptr, visible, "");
+  dispatchMouse(toolkit, nullptr, 20, 15, 0, 1);
+  ASSERT_EQ(captureWidget(toolkit), button);
+  ASSERT_EQ(focusWidget(toolkit), button);
+  destroyWidget(toolkit, button);
+  EXPECT_EQ(captureWidget(toolkit), nullptr);
+  EXPECT_EQ(focusWidget(toolkit), nullptr);
+  EXPECT_EQ(dispatchMouse(toolkit, nullptr, 30, 15, 0, 0), 0);
+  EXPECT_EQ(dispatchKey(toolkit, nullptr, 'a'), 1);
+}
+
+TEST_F(TreeTest, ACallbackMayDestroyItsOwnWidgetWhileHandlingAClick) {
+  std::int32_t clicks = 0;
+  auto callback = [&](Toolkit& tk, Widget* w, std::int32_t code, WidgetEvent*) {
+    if (code == click) {
+      ++clicks;
+      destroyWidget(tk, w);
+      return 0;
+    }
+    return 1;
+  };
+  Widget* parent = createWindow(toolkit, nullptr, 0, 0, 0, 200, 200, nullptr, visible);
+  createButton(toolkit, parent, 1, 10, 10, 60, 16, callback, visible, "");
+  dispatchMouse(toolkit, nullptr, 20, 15, 0, 1);
+  // Release and a pointer move in the same call: the move must not reach the freed button.
+  EXPECT_EQ(dispatchMouse(toolkit, nullptr, 21, 15, 0, 0), 1);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(parent->firstChild, nullptr);
+  EXPECT_EQ(captureWidget(toolkit), nullptr);
+  drawWidgets(toolkit, nullptr);
+}
+
+TEST_F(TreeTest, NoneArgumentsAndAbsurdSizesAreRefusedQuietly) {
+  EXPECT_EQ(showWidget(toolkit, nullptr), 0);
+  EXPECT_EQ(activateWidget(toolkit, nullptr), nullptr);
+  EXPECT_EQ(setCapture(toolkit, nullptr), nullptr);
+  EXPECT_EQ(moveWidget(toolkit, nullptr, 1, 1), 0);
+  EXPECT_EQ(createWidget(toolkit, nullptr, WidgetKind::label, 1, 0, 0, 1, 1, nullptr, nullptr,
+                         1 << 30, visible),
+            nullptr);
+  Widget* w = createWidget(toolkit, nullptr, WidgetKind::label, 1, 0, 0, 1, 1, nullptr, nullptr, -5,
+                           visible);
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->extraSize, 0);
+  Widget* odd = createWidget(toolkit, nullptr, WidgetKind::label, 2, 0, 0, 1, 1, nullptr, nullptr,
+                             5, visible);
+  EXPECT_EQ(widgetExtra(toolkit, odd).size(), 8u);
+  EXPECT_EQ(widgetExtra(toolkit, odd)[7], 0);
+}
+
+}  // namespace
+}  // namespace squish::widgets::testing
