@@ -1,11 +1,9 @@
 // Parses input files into window messages. Each line is split at blanks into words; the
 // kinds and their arguments are checked strictly, and the first bad line stops the parse.
-// Key-downs carry the modifiers held at the moment they are delivered, so the modifier state
-// is tracked after sorting, in delivery order.
+// Key-downs get their modifiers from the keys held when the presenter delivers them.
 #include "app/input_script.h"
 
 #include <algorithm>
-#include <array>
 #include <limits>
 #include <optional>
 
@@ -20,11 +18,6 @@ using display::WindowMessage;
 constexpr std::int64_t int32Min = std::numeric_limits<std::int32_t>::min();
 constexpr std::int64_t int32Max = std::numeric_limits<std::int32_t>::max();
 constexpr std::int64_t highestScanCode = 127;
-
-constexpr std::int32_t leftShiftCode = 42;
-constexpr std::int32_t rightShiftCode = 54;
-constexpr std::int32_t ctrlCode = 29;
-constexpr std::int32_t altCode = 56;
 
 std::vector<std::string_view> splitWords(std::string_view line) {
   std::vector<std::string_view> words;
@@ -137,38 +130,6 @@ bool isIgnored(std::string_view line) {
   return first == std::string_view::npos || line[first] == '#';
 }
 
-// Which of the four modifier keys (and their extended twins) are down, in delivery order.
-class ModifierTracker {
- public:
-  void apply(WindowMessage& message) {
-    switch (message.kind) {
-      case MessageKind::keyDown:
-        message.modifiers = heldModifiers();
-        down_[message.value] = true;
-        break;
-      case MessageKind::keyUp:
-        down_[message.value] = false;
-        break;
-      case MessageKind::focusOut:
-        down_.fill(false);
-        break;
-      default:
-        break;
-    }
-  }
-
- private:
-  std::int32_t heldModifiers() const {
-    std::int32_t modifiers = 0;
-    if (down_[leftShiftCode] || down_[rightShiftCode]) modifiers |= display::shiftHeld;
-    if (down_[ctrlCode]) modifiers |= display::ctrlHeld;
-    if (down_[altCode]) modifiers |= display::altHeld;
-    return modifiers;
-  }
-
-  std::array<bool, highestScanCode + 1> down_{};
-};
-
 }  // namespace
 
 InputScriptResult parseInputScript(std::string_view text) {
@@ -204,9 +165,6 @@ InputScriptResult parseInputScript(std::string_view text) {
   std::stable_sort(
       result.script.messages.begin(), result.script.messages.end(),
       [](const ScriptedMessage& a, const ScriptedMessage& b) { return a.frame < b.frame; });
-  ModifierTracker modifiers;
-  for (ScriptedMessage& scripted : result.script.messages)
-    modifiers.apply(scripted.message);
   return result;
 }
 

@@ -2,9 +2,10 @@
 // the headless program's users rely on.
 #include "app/state_dump.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
+
+#include "app/table_slots.h"
 
 namespace squish::app {
 namespace {
@@ -43,13 +44,6 @@ void writeSettings(JsonWriter& json, const sim::SimSettings& s) {
     json.key(name).number(value).text(", ");
   json.key("showAtoms").number(std::int64_t{s.showAtoms}).text(", ");
   json.key("showBonds").number(std::int64_t{s.showBonds}).text("},\n");
-}
-
-// Slots 1..count, never past the table even if the count were larger than it.
-std::int32_t usedSlots(std::int32_t count, std::size_t tableSize) {
-  const std::int64_t available = static_cast<std::int64_t>(tableSize) - 1;
-  return static_cast<std::int32_t>(
-      std::clamp<std::int64_t>(count, 0, std::max<std::int64_t>(available, 0)));
 }
 
 void writeAtoms(JsonWriter& json, const sim::World& world) {

@@ -70,27 +70,6 @@ TEST(InputScript, UnsortedLinesAreGroupedByFrameKeepingFileOrder) {
   EXPECT_TRUE(messagesForFrame(r.script, 6).empty());
 }
 
-TEST(InputScript, KeyDownsCarryTheModifiersHeldWhenDelivered) {
-  // The Shift line comes later in the file but is delivered earlier.
-  const InputScriptResult r = parseInputScript(
-      "3 keydown 59\n"
-      "1 keydown 42\n"
-      "2 keydown 29\n"
-      "4 keyup 42\n"
-      "4 keyup 29\n"
-      "4 keydown 56 extended\n"
-      "5 keydown 59\n"
-      "6 focus out\n"
-      "7 keydown 59\n");
-  ASSERT_TRUE(r.ok());
-  EXPECT_EQ(messagesForFrame(r.script, 1)[0].message.modifiers, 0);
-  EXPECT_EQ(messagesForFrame(r.script, 2)[0].message.modifiers, display::shiftHeld);
-  EXPECT_EQ(messagesForFrame(r.script, 3)[0].message.modifiers,
-            display::shiftHeld | display::ctrlHeld);
-  EXPECT_EQ(messagesForFrame(r.script, 5)[0].message.modifiers, display::altHeld);
-  EXPECT_EQ(messagesForFrame(r.script, 7)[0].message.modifiers, 0);
-}
-
 TEST(InputScript, MalformedLinesAreReportedWithTheirLineNumber) {
   const char* bad[] = {
       "0 char 1",      "-1 char 1",    "x char 1",         "1",

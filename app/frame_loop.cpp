@@ -1,0 +1,170 @@
+// The frame loop. Its steps, in order:
+//   presenter pass (headless: messages, clock) -> Quit? -> read key and mouse -> widgets see
+//   the mouse -> dragging -> widgets see the key, Space kicks -> Escape shows the panel ->
+//   Restart? -> physics step -> clear, render, widgets, show.
+#include "app/frame_loop.h"
+
+#include "app/render.h"
+#include "app/table_slots.h"
+#include "display/image.h"
+#include "display/presenter.h"
+#include "scene/scene_reader.h"
+#include "sim/default_scene.h"
+#include "sim/step.h"
+#include "sim/vec2.h"
+#include "widgets/dispatch.h"
+
+namespace squish::app {
+namespace {
+
+constexpr std::int32_t screenMode = 18;
+constexpr std::int32_t escapeScanCode = 1;
+constexpr widgets::KeyCode spaceKey = 32;
+constexpr std::int32_t rightButton = 2;
+
+bool hasDefaultScene(std::span<const std::string> arguments) {
+  return arguments.empty() || arguments.front().empty();
+}
+
+void readSceneFiles(ProgramState& program) {
+  display::Screen& screen = program.screen;
+  const sim::ImageFileLoader loadImage = [&screen](const std::string& fileName,
+                                                   std::span<std::uint8_t> buffer) {
+    display::loadImageFile(screen, fileName, buffer);
+  };
+  for (const std::string& fileName : program.sceneArguments) {
+    if (fileName.empty()) break;
+    scene::readSceneFile(program.world, program.settings, fileName, loadImage);
+  }
+}
+
+void readInput(ProgramState& program) {
+  FrameState& f = program.frame;
+  f.pendingKey = widgets::readKeyCode(program.toolkit);
+  f.previousButtons = f.mouseButtons;
+  display::readMouse(program.screen, f.mouseX, f.mouseY, f.mouseWheel, f.mouseButtons);
+  f.mouseWorldX = static_cast<float>(f.mouseX - 320);
+  f.mouseWorldY = static_cast<float>(480 - f.mouseY);
+}
+
+// A press edge of any button grabs, releasing every button lets go; a held atom that has died
+// is let go.
+void updateHeldAtom(ProgramState& program) {
+  FrameState& f = program.frame;
+  if (f.mouseButtons != 0 && f.previousButtons == 0) {
+    f.heldAtom = sim::pickAtom(program.world, program.settings, f.mouseWorldX, f.mouseWorldY);
+  } else if (f.mouseButtons == 0) {
+    f.heldAtom = 0;
+  }
+  if (f.heldAtom > 0 && (!isAtomSlot(program.world, f.heldAtom) ||
+                         program.world.atoms[f.heldAtom].alive != sim::yes)) {
+    f.heldAtom = 0;
+  }
+}
+
+// Every atom that shares a bond slot with the held one, broken bonds included, moves with it.
+void moveNeighbours(sim::World& world, std::int32_t held) {
+  const sim::Vec2 vel = world.atoms[held].vel;
+  const std::int32_t count = usedSlots(world.bondCount, world.bonds.size());
+  for (std::int32_t i = 1; i <= count; ++i) {
+    const sim::Bond& bond = world.bonds[i];
+    const std::int32_t other = bond.atomA == held   ? bond.atomB
+                               : bond.atomB == held ? bond.atomA
+                                                    : 0;
+    if (other != 0 && isAtomSlot(world, other)) world.atoms[other].vel = vel;
+  }
+}
+
+void dragHeldAtom(ProgramState& program) {
+  updateHeldAtom(program);
+  const FrameState& f = program.frame;
+  if (f.heldAtom <= 0) return;
+  sim::Atom& atom = program.world.atoms[f.heldAtom];
+  atom.vel.x = f.mouseWorldX - atom.pos.x;
+  atom.vel.y = f.mouseWorldY - atom.pos.y;
+  if ((f.mouseButtons & rightButton) != 0) moveNeighbours(program.world, f.heldAtom);
+}
+
+// Every live atom gets a random velocity with each component in [-maxSpeed, maxSpeed).
+void kickAtoms(ProgramState& program) {
+  sim::World& world = program.world;
+  const double maxSpeed = program.settings.maxSpeed;
+  const std::int32_t count = usedSlots(world.atomCount, world.atoms.size());
+  for (std::int32_t i = 1; i <= count; ++i) {
+    sim::Atom& atom = world.atoms[i];
+    if (atom.alive != sim::yes) continue;
+    const double r1 = display::randomUnit(program.random, 1);
+    const double r2 = display::randomUnit(program.random, 1);
+    sim::vecSet(atom.vel, static_cast<float>((r2 - 0.5) * maxSpeed * 2.0),
+                static_cast<float>((r1 - 0.5) * maxSpeed * 2.0));
+  }
+}
+
+void handleKey(ProgramState& program) {
+  const widgets::KeyCode key = program.frame.pendingKey;
+  if (key == 0) return;
+  if (widgets::dispatchKey(program.toolkit, nullptr, key) != 0 && key == spaceKey) {
+    kickAtoms(program);
+  }
+}
+
+void drawPicture(ProgramState& program) {
+  display::clearPage(program.screen, display::notGiven);
+  renderWorld(program.screen, program.world, program.settings);
+  widgets::drawWidgets(program.toolkit, nullptr);
+  display::copyPage(program.screen, -1, -1);
+}
+
+}  // namespace
+
+bool startUp(ProgramState& program) {
+  if (!display::openScreen(program.screen, screenMode, 8, 2, 0, 0)) return false;
+  widgets::initToolkit(program.toolkit, program.screen, 640, 480, 8);
+  widgets::savePalette(program.toolkit);
+  display::setPages(program.screen, 1, 0);
+  return true;
+}
+
+void buildScene(ProgramState& program) {
+  const double seed = program.fixedSeed ? static_cast<double>(*program.fixedSeed)
+                                        : display::timerSeconds(program.screen);
+  display::seedRandom(program.random, program.screen, seed);
+  sim::clearWorld(program.world);
+  if (hasDefaultScene(program.sceneArguments)) {
+    sim::buildDefaultScene(program.world, program.settings);
+  } else {
+    readSceneFiles(program);
+  }
+  program.frame.heldAtom = 0;
+  program.panel.quitRequested = 0;
+  program.panel.restartRequested = 0;
+}
+
+bool runFrame(ProgramState& program) {
+  if (program.screen.presenter != nullptr) program.screen.presenter->beforeFrame(program.screen);
+  if (program.panel.quitRequested != 0) return false;
+  readInput(program);
+  const FrameState& f = program.frame;
+  if (widgets::dispatchMouse(program.toolkit, nullptr, f.mouseX, f.mouseY, f.mouseWheel,
+                             f.mouseButtons) == 0) {
+    dragHeldAtom(program);
+  }
+  handleKey(program);
+  if (display::isKeyDown(program.screen, escapeScanCode) != 0) {
+    panel::showSettingsPanel(program.panel, program.toolkit, program.settings);
+  }
+  if (program.panel.restartRequested != 0) {
+    buildScene(program);
+    return true;
+  }
+  sim::stepWorld(program.world, program.settings);
+  drawPicture(program);
+  return true;
+}
+
+void shutDown(ProgramState& program) {
+  widgets::shutdownToolkit(program.toolkit);
+  display::closeScreen(program.screen);
+}
+
+}  // namespace squish::app

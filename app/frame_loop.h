@@ -1,0 +1,64 @@
+#pragma once
+// The program itself, written once for both squish and squish-headless: start-up, building the
+// scene (at start and at every restart), one pass of the frame loop, and shutdown. The entry
+// point owns every piece of state and hands it over by reference in ProgramState.
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "display/input.h"
+#include "display/screen.h"
+#include "panel/settings_panel.h"
+#include "sim/settings.h"
+#include "sim/world.h"
+#include "widgets/toolkit.h"
+
+namespace squish::app {
+
+// What the frame loop keeps from one pass to the next.
+struct FrameState {
+  std::int32_t heldAtom = 0;    // the atom being dragged; 0 = none
+  std::int32_t pendingKey = 0;  // the KeyCode read this pass; 0 = none
+  std::int32_t mouseX = -1;     // pointer in screen pixels; -1 while unavailable
+  std::int32_t mouseY = -1;
+  std::int32_t mouseWheel = -1;
+  std::int32_t mouseButtons = 0;  // 1 left, 2 right, 4 middle; -1 while unavailable
+  std::int32_t previousButtons = 0;
+  float mouseWorldX = 0.0f;  // the pointer in world coordinates
+  float mouseWorldY = 0.0f;
+};
+
+struct ProgramState {
+  display::Screen& screen;  // its presenter is chosen by the entry point before startUp
+  sim::World& world;
+  sim::SimSettings& settings;
+  widgets::Toolkit& toolkit;
+  panel::SettingsPanel& panel;
+  display::RandomGenerator& random;
+  // Scene file names; read up to the first empty one. None, or an empty first one, builds the
+  // default scene.
+  std::span<const std::string> sceneArguments;
+  // Seeds every scene build instead of the clock reading (squish-headless --seed).
+  std::optional<std::int32_t> fixedSeed;
+  FrameState frame;
+};
+
+// Opens the 640 x 480 8-bit screen with two pages, starts the toolkit, keeps the default
+// palette and makes page 1 the work page and page 0 the visible one. False, with the reason in
+// screen.lastErrorText, when no window could be made; nothing else has been done then.
+bool startUp(ProgramState& program);
+
+// Seeds the random numbers, clears the world, builds the default scene or reads the scene
+// files, and lets go of any held atom and of both panel requests. Settings are kept.
+void buildScene(ProgramState& program);
+
+// One pass of the frame loop: the presenter's turn, input, dragging, the kick, the settings
+// panel, a restart or one physics step and the new picture. False when the pass found Quit
+// pressed (in an earlier pass) and the program is to end.
+bool runFrame(ProgramState& program);
+
+// Detaches the toolkit and closes the screen.
+void shutDown(ProgramState& program);
+
+}  // namespace squish::app

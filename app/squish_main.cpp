@@ -1,0 +1,44 @@
+// squish: the interactive soft-body toy in a window. Arguments are scene files; the program
+// runs until the settings panel's Quit button is pressed, then exits with status 0.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/frame_loop.h"
+#include "display/sdl_presenter.h"
+
+#ifdef SQUISH_COUNT_FRAMES
+#include "app/frame_counter.h"
+#endif
+
+int main(int argc, char** argv) {
+  using namespace squish;
+  const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  display::SdlPresenter presenter;
+  display::Screen screen;
+  screen.presenter = &presenter;
+  screen.title = display::titleFromProgramPath(argc > 0 ? argv[0] : "squish");
+  sim::World world;
+  sim::SimSettings settings;
+  widgets::Toolkit toolkit;
+  panel::SettingsPanel panel;
+  display::RandomGenerator random;
+  app::ProgramState program{screen, world, settings, toolkit, panel, random, arguments, {}, {}};
+
+  if (!app::startUp(program)) {
+    std::cerr << "squish: cannot open the window: " << screen.lastErrorText << "\n";
+    return 1;
+  }
+  app::buildScene(program);
+#ifdef SQUISH_COUNT_FRAMES
+  app::FrameCounter counter(screen);
+  while (app::runFrame(program))
+    counter.countFrame();
+  counter.report(std::cerr);
+#else
+  while (app::runFrame(program)) {
+  }
+#endif
+  app::shutDown(program);
+  return 0;
+}

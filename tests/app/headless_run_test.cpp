@@ -1,0 +1,125 @@
+// squish-headless as a whole: exit statuses and one-line messages for usage errors, the frame
+// count, Quit, and dumps and shots that repeat byte for byte and read back.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "display/headless_presenter.h"
+#include "display/image.h"
+#include "tests/app/headless_fixture.h"
+
+namespace squish::app {
+namespace {
+
+using testing::ScratchDir;
+
+struct RunResult {
+  int status = 0;
+  std::string out;
+  std::string err;
+};
+
+RunResult run(std::vector<std::string> arguments) {
+  std::ostringstream out;
+  std::ostringstream err;
+  const int status = runHeadless(arguments, out, err);
+  return {status, out.str(), err.str()};
+}
+
+std::string readFile(const std::string& name) {
+  std::ifstream file(name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+TEST(HeadlessRun, UsageErrorsExitWithTwoAndOneLineBeforeAnyFrame) {
+  ScratchDir dir;
+  const std::string dump = dir.path("dump.json");
+  const std::string bad = dir.write("bad.txt", "# fine\n1 mouse 1 2\n\n2 wheel 0\n");
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"--bogus", "--dump", dump},
+                                             {"--dump", dump, "--frames", "many"},
+                                             {"--dump", dump, "--input", dir.path("missing.txt")},
+                                             {"--dump", dump, "--input", bad}}) {
+    const RunResult r = run(arguments);
+    EXPECT_EQ(r.status, 2) << arguments[0];
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dump));
+  }
+  EXPECT_NE(run({"--input", bad}).err.find("line 4"), std::string::npos);
+}
+
+TEST(HeadlessRun, DumpCountsFramesAndShowsTheDefaultScene) {
+  const RunResult none = run({"--frames", "0", "--dump", "-"});
+  EXPECT_EQ(none.status, 0);
+  EXPECT_NE(none.out.find("\"frame\": 0,"), std::string::npos);
+  EXPECT_NE(none.out.find("\"atomCount\": 237, \"atomCapacity\": 256, \"bondCount\": 639, "
+                          "\"bondCapacity\": 1024,"),
+            std::string::npos);
+  EXPECT_NE(none.out.find("\"panel\": null,"), std::string::npos);
+  EXPECT_NE(none.out.find("\n    [-1, 100, 150, 0, 0, -1, 14],\n"), std::string::npos);
+  const RunResult three = run({"--frames", "3", "--dump", "-"});
+  EXPECT_NE(three.out.find("\"frame\": 3,"), std::string::npos);
+  EXPECT_NE(three.out.find("\"quit\": false,"), std::string::npos);
+}
+
+TEST(HeadlessRun, QuitEndsTheRunEarlyWithStatusZero) {
+  ScratchDir dir;
+  const std::string input =
+      dir.write("quit.txt", "1 keydown 1\n2 keyup 1\n3 mouse 106 276\n4 down left\n5 up left\n");
+  const RunResult r = run({"--frames", "100", "--input", input, "--dump", "-"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("\"frame\": 6,"), std::string::npos);
+  EXPECT_NE(r.out.find("\"quit\": true,"), std::string::npos);
+  EXPECT_NE(r.out.find("\"panel\": {\"visible\": false, \"x\": 4, \"y\": 4, \"fields\": [\"4\", "
+                       "\"10\", \"5\""),
+            std::string::npos);
+}
+
+TEST(HeadlessRun, DumpsAndShotsRepeatByteForByteAndShotsReadBack) {
+  ScratchDir dir;
+  const std::string input = dir.write("kick.txt", "3 char 32\n5 mouse 420 330\n6 down right\n");
+  const std::vector<std::string> arguments = {
+      "--frames", "20",     "--input",          input,    "--seed",
+      "5",        "--dump", dir.path("a.json"), "--shot", dir.path("a.bmp")};
+  ASSERT_EQ(run(arguments).status, 0);
+  std::vector<std::string> again = arguments;
+  again[7] = dir.path("b.json");
+  again[9] = dir.path("b.bmp");
+  ASSERT_EQ(run(again).status, 0);
+  EXPECT_TRUE(readFile(dir.path("a.json")) == readFile(dir.path("b.json")));
+  EXPECT_TRUE(readFile(dir.path("a.bmp")) == readFile(dir.path("b.bmp")));
+  std::vector<std::string> otherSeed = arguments;
+  otherSeed[5] = "6";
+  otherSeed[7] = dir.path("c.json");
+  otherSeed[9] = dir.path("c.bmp");
+  ASSERT_EQ(run(otherSeed).status, 0);
+  EXPECT_TRUE(readFile(dir.path("a.json")) != readFile(dir.path("c.json")));
+
+  HeadlessProgram program({}, 5);
+  const InputScriptResult script = parseInputScript(readFile(input));
+  while (program.framesRun() < 20)
+    program.runFrame(script.script);
+  // The program run in-process is the same as squish-headless.
+  EXPECT_TRUE(program.stateDump() == readFile(dir.path("a.json")));
+  display::HeadlessPresenter presenter;
+  display::Screen reader;
+  reader.presenter = &presenter;
+  ASSERT_TRUE(display::openScreen(reader, 18, 8, 2, 0, 0));
+  display::ImageBuffer image(4 + 640 * 480);
+  ASSERT_EQ(display::loadImageFile(reader, dir.path("a.bmp"), image), display::loaded);
+  EXPECT_EQ(display::imageWidth(image), 640);
+  EXPECT_EQ(display::imageHeight(image), 480);
+  const std::vector<std::uint8_t>& page = program.screen().pages[program.screen().visiblePage];
+  EXPECT_TRUE(std::equal(page.begin(), page.end(), image.begin() + 4));
+  EXPECT_EQ(reader.palette, program.screen().palette);
+  display::closeScreen(reader);
+}
+
+TEST(HeadlessRun, UnwritableOutputsAreReported) {
+  const RunResult r = run({"--frames", "0", "--dump", "/nonexistent-dir/d.json"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("/nonexistent-dir/d.json"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace squish::app
