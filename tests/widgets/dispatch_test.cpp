@@ -212,5 +212,29 @@ TEST_F(DispatchTest, AnyPointerPositionOrKeyCodeIsSafe) {
   EXPECT_EQ(editLength(textFieldBuffer(field)), 2);
 }
 
+TEST_F(DispatchTest, PendingKeysAreReadAsKeyCodes) {
+  // The key buffer holds a character code, or scan code << 8 for an extended key.
+  screen.input.keyBuffer[0] = 'a';
+  screen.input.keyBuffer[1] = 0x4B00;
+  screen.input.keyWrite = 2;
+  EXPECT_EQ(readKeyCode(toolkit), 'a');
+  EXPECT_EQ(readKeyCode(toolkit), keyLeft);
+  EXPECT_EQ(readKeyCode(toolkit), 0);
+  shutdownToolkit(toolkit);
+  EXPECT_EQ(readKeyCode(toolkit), 0);
+}
+
+TEST_F(DispatchTest, ThePaletteComesBackAsSaved) {
+  savePalette(toolkit);
+  std::array<display::PaletteWord, 256> changed;
+  changed.fill(-1);
+  changed[1] = 0x3F3F3F;
+  display::setPalette(screen, changed);
+  ASSERT_EQ(screen.palette[1], 0xFFFFFFu);
+  restorePalette(toolkit);
+  EXPECT_EQ(screen.palette[1], 0xAA0000u);
+  EXPECT_EQ(screen.palette[15], 0xFFFFFFu);
+}
+
 }  // namespace
 }  // namespace squish::widgets::testing
