@@ -15,7 +15,8 @@ Widget* rootWidget(Toolkit& toolkit);
 
 // Creates a widget as the back-most child of parent (the root when null) at (x, y) relative to
 // the parent's origin, then sends it create, moved and resized. Null when memory runs out, the
-// kind data is absurdly large (over 64 KiB) or the parent is being destroyed.
+// kind data is absurdly large (over 64 KiB), the parent is being destroyed, or a callback
+// destroyed the new widget during those events.
 Widget* createWidget(Toolkit& toolkit, Widget* parent, WidgetKind kind, std::int32_t id,
                      std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
                      WidgetCallback callback, WidgetCallback kindHandler, std::int32_t extraSize,
