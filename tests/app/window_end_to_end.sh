@@ -3,6 +3,7 @@
 # drawn (the screen is not all black), Escape opens the settings panel, a click on its Quit
 # button ends the program, and the exit status is 0.
 #   usage: window_end_to_end.sh PATH/TO/squish [SCREENSHOT.png]
+# (the screenshot, if asked for, shows the window with the panel open)
 set -euo pipefail
 
 if [ -z "${SQUISH_E2E_INSIDE_X:-}" ]; then
@@ -11,7 +12,7 @@ if [ -z "${SQUISH_E2E_INSIDE_X:-}" ]; then
 fi
 
 squish=$(realpath "$1")
-screenshot=${2:-}
+screenshot=${2:+$(realpath -m "$2")}
 work=$(mktemp -d)
 trap 'rm -rf "$work"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null || true' EXIT
 cd "$work"
@@ -30,13 +31,15 @@ if [ "$brightest" = "0" ]; then
   echo "FAIL: the screen is all black"
   exit 1
 fi
-[ -n "$screenshot" ] && import -window "$window" "$screenshot"
 
 # Escape is tested as a held key once per frame: hold it for a few frames.
 xdotool keydown --window "$window" Escape
 sleep 0.3
 xdotool keyup --window "$window" Escape
 sleep 0.3
+if [ -n "$screenshot" ]; then
+  import -window "$window" "$screenshot"
+fi
 
 # The Quit button: panel window at (4, 4), button at (68, 264) inside it, 60 x 16.
 xdotool mousemove --window "$window" 106 276
