@@ -27,7 +27,7 @@ test: deps
 # The threaded tests (presenter against the program's thread) under ThreadSanitizer.
 tsan: deps
 	cmake -S . -B $(BUILD_TYPE_DIR)/tsan -DCMAKE_BUILD_TYPE=Debug -DSQUISH_TSAN=ON
-	cmake --build $(BUILD_TYPE_DIR)/tsan -j $(JOBS) --target display_tests
+	cmake --build $(BUILD_TYPE_DIR)/tsan -j $(JOBS) --target display_tests display_thread_tests
 	cd $(BUILD_TYPE_DIR)/tsan && ctest --output-on-failure -L threads
 
 bench: deps

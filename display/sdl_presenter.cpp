@@ -8,6 +8,8 @@
 #include <array>
 #include <chrono>
 #include <cstddef>
+#include <cstdlib>
+#include <string_view>
 #include <utility>
 
 #include "display/code_page_437.h"
@@ -90,6 +92,17 @@ std::int32_t buttonBitOf(Uint8 sdlButton) {
     default:
       return 0;
   }
+}
+
+// SDL falls back to drivers that show nothing when no display can be reached; a window nobody
+// can see counts as none, unless the user asked for such a driver.
+bool showsOnADisplay() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr || std::getenv("SDL_VIDEODRIVER") != nullptr) return true;
+  const std::string_view name(driver);
+  if (name != "offscreen" && name != "dummy") return true;
+  SDL_SetError("no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY works)");
+  return false;
 }
 
 // The window, its renderer and the streaming texture the picture is uploaded into. Lives on
@@ -183,6 +196,18 @@ class SdlWindow : public PassBackend {
           toPicture(windowY, layout.y, layout.scale)});
   }
 
+  // Where the pointer really is once the window reports it left: X11 also reports a leave
+  // when another client briefly grabs the pointer over the window.
+  void pushGlobalPointer() {
+    int pointerX = 0;
+    int pointerY = 0;
+    int windowX = 0;
+    int windowY = 0;
+    SDL_GetGlobalMouseState(&pointerX, &pointerY);
+    SDL_GetWindowPosition(window_, &windowX, &windowY);
+    pushPointer(pointerX - windowX, pointerY - windowY);
+  }
+
   void toggleFullScreen() {
     const bool wanted = !fullScreen_;
     if (SDL_SetWindowFullscreen(window_, wanted ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return;
@@ -227,7 +252,7 @@ class SdlWindow : public PassBackend {
         push({MessageKind::repaint});
         break;
       case SDL_WINDOWEVENT_LEAVE:
-        if (!fullScreen_) push({MessageKind::pointerMove, -1, -1});
+        pushGlobalPointer();
         break;
       case SDL_WINDOWEVENT_CLOSE:
         push({MessageKind::close});
@@ -342,7 +367,7 @@ void SdlPresenter::present(Screen& screen, std::string title, int width, int hei
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_WINDOWS_NO_CLOSE_ON_ALT_F4, "1");
   SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+  if (SDL_Init(SDL_INIT_VIDEO) != 0 || !showsOnADisplay()) {
     reportOpening(Opening::failed, SDL_GetError());
     SDL_Quit();
     return;

@@ -1,0 +1,258 @@
+// The real window: opened on the virtual X display the test runs under (xvfb-run), showing a
+// test picture of the 16 base colours and the grey ramp, whose pixels are read back from the X
+// server; the pointer and a key sent through the X server; and the failure without a display.
+// Also saves the picture as /tmp/squish-window.png.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "display/draw.h"
+#include "display/input.h"
+#include "display/screen.h"
+#include "display/sdl_keys.h"
+#include "display/sdl_presenter.h"
+
+namespace squish::display {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Unsets environment variables for one scope and puts them back afterwards.
+class EnvironmentWithout {
+ public:
+  explicit EnvironmentWithout(std::vector<std::string> names) : names_(std::move(names)) {
+    for (const std::string& name : names_) {
+      const char* value = std::getenv(name.c_str());
+      saved_.push_back(value ? std::optional<std::string>(value) : std::nullopt);
+      unsetenv(name.c_str());
+    }
+  }
+  ~EnvironmentWithout() {
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+      if (saved_[i]) setenv(names_[i].c_str(), saved_[i]->c_str(), 1);
+    }
+  }
+
+ private:
+  std::vector<std::string> names_;
+  std::vector<std::optional<std::string>> saved_;
+};
+
+struct RgbImage {
+  int width = 0;
+  int height = 0;
+  std::vector<unsigned char> rgb;
+
+  // 0x00RRGGBB of pixel (x, y).
+  std::uint32_t at(int x, int y) const {
+    const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;
+    return static_cast<std::uint32_t>(rgb[i]) << 16 | rgb[i + 1] << 8 | rgb[i + 2];
+  }
+};
+
+// Reads a binary PPM (P6, 8-bit) as ImageMagick writes it.
+std::optional<RgbImage> readPpm(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::string magic;
+  int maxValue = 0;
+  RgbImage image;
+  if (!(file >> magic >> image.width >> image.height >> maxValue) || magic != "P6" ||
+      maxValue != 255 || image.width <= 0 || image.height <= 0 || image.width > 8192 ||
+      image.height > 8192) {
+    return std::nullopt;
+  }
+  file.get();
+  image.rgb.resize(static_cast<std::size_t>(image.width) * image.height * 3);
+  if (!file.read(reinterpret_cast<char*>(image.rgb.data()),
+                 static_cast<std::streamsize>(image.rgb.size()))) {
+    return std::nullopt;
+  }
+  return image;
+}
+
+// The palette entry (0x00BBGGRR) as 0x00RRGGBB.
+std::uint32_t rgbOf(std::uint32_t entry) {
+  return (entry & 0xFFu) << 16 | (entry & 0xFF00u) | (entry >> 16 & 0xFFu);
+}
+
+// 16 bars of colours 0..15 over the top half, the grey ramp 16..31 under them.
+void drawTestPicture(Screen& screen) {
+  for (int i = 0; i < 16; ++i) {
+    const float left = static_cast<float>(i * 40);
+    drawLine(screen, workPage, left, 0, left + 39, 239, i, filledBox, 0xFFFF);
+    drawLine(screen, workPage, left, 240, left + 39, 479, 16 + i, filledBox, 0xFFFF);
+  }
+  copyPage(screen, -1, -1);
+}
+
+struct Sample {
+  int x, y;
+  std::uint32_t rgb;
+};
+
+// The corners of every bar, so that the picture matches at one place only.
+std::vector<Sample> testPictureSamples() {
+  std::vector<Sample> samples;
+  for (int i = 0; i < 16; ++i) {
+    for (const int x : {i * 40, i * 40 + 39}) {
+      for (const int y : {0, 239})
+        samples.push_back({x, y, rgbOf(defaultPalette()[i])});
+      for (const int y : {240, 479})
+        samples.push_back({x, y, rgbOf(defaultPalette()[16 + i])});
+    }
+  }
+  return samples;
+}
+
+// Where the test picture's top-left corner is on the root window, if it is there.
+std::optional<std::pair<int, int>> findPicture(const RgbImage& root) {
+  const std::vector<Sample> samples = testPictureSamples();
+  for (int y = 0; y + 480 <= root.height; ++y) {
+    for (int x = 0; x + 640 <= root.width; ++x) {
+      bool all = true;
+      for (const Sample& s : samples) {
+        if (root.at(x + s.x, y + s.y) != s.rgb) {
+          all = false;
+          break;
+        }
+      }
+      if (all) return std::pair{x, y};
+    }
+  }
+  return std::nullopt;
+}
+
+bool run(const std::string& command) {
+  return std::system(command.c_str()) == 0;
+}
+
+// Waits until the presenter has shown every dirty row, then a few passes more.
+void waitForPresenter(Screen& screen) {
+  for (int i = 0; i < 300; ++i) {
+    {
+      ScreenLock lock(screen.screenLock);
+      bool clean = true;
+      for (std::uint8_t d : screen.dirtyRows)
+        clean = clean && d == 0;
+      if (clean) break;
+    }
+    std::this_thread::sleep_for(10ms);
+  }
+  std::this_thread::sleep_for(100ms);
+}
+
+// Polls until the pointer reads at (x, y), for up to two seconds.
+bool pointerReadsAt(Screen& screen, std::int32_t x, std::int32_t y, std::int32_t& buttons) {
+  for (int i = 0; i < 200; ++i) {
+    std::int32_t px, py, wheel;
+    if (readMouse(screen, px, py, wheel, buttons) == 0 && px == x && py == y) return true;
+    std::this_thread::sleep_for(10ms);
+  }
+  return false;
+}
+
+std::string nextKeyWithin(Screen& screen, std::chrono::milliseconds limit) {
+  for (auto waited = 0ms; waited < limit; waited += 10ms) {
+    std::string key = readKeyString(screen);
+    if (!key.empty()) return key;
+    std::this_thread::sleep_for(10ms);
+  }
+  return {};
+}
+
+TEST(Window, OpeningWithoutADisplayFailsWithAReason) {
+  EnvironmentWithout noDisplay({"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"});
+  Screen screen;
+  SdlPresenter sdl;
+  screen.presenter = &sdl;
+  EXPECT_FALSE(openScreen(screen, 18, 8, 2, 0, 0));
+  EXPECT_FALSE(screen.isOpen);
+  EXPECT_EQ(screen.lastError, 1);
+  EXPECT_FALSE(screen.lastErrorText.empty());
+}
+
+TEST(Window, ShowsThePictureAndDeliversPointerAndKeys) {
+  ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run under xvfb-run";
+  Screen screen;
+  SdlPresenter sdl;
+  screen.presenter = &sdl;
+  screen.title = "squish-window-test";
+  ASSERT_TRUE(openScreen(screen, 18, 8, 2, 0, 0)) << screen.lastErrorText;
+  setPages(screen, 1, 0);
+  drawTestPicture(screen);
+  waitForPresenter(screen);
+
+  const std::string rootShot = "/tmp/squish-window-root.ppm";
+  ASSERT_TRUE(run("import -window root -depth 8 " + rootShot));
+  const std::optional<RgbImage> root = readPpm(rootShot);
+  ASSERT_TRUE(root.has_value());
+  const std::optional<std::pair<int, int>> corner = findPicture(*root);
+  ASSERT_TRUE(corner.has_value()) << "the test picture is not on the display";
+  const auto [left, top] = *corner;
+  EXPECT_TRUE(run("import -window root -crop 640x480+" + std::to_string(left) + "+" +
+                  std::to_string(top) + " +repage /tmp/squish-window.png"));
+  std::remove(rootShot.c_str());
+
+  // The pointer, mapped from the display to the picture, and a button held on it.
+  std::int32_t buttons = -1;
+  ASSERT_TRUE(
+      run("xdotool mousemove " + std::to_string(left + 100) + " " + std::to_string(top + 50)));
+  EXPECT_TRUE(pointerReadsAt(screen, 100, 50, buttons));
+  EXPECT_EQ(buttons, 0);
+  ASSERT_TRUE(run("xdotool mousedown 1"));
+  std::this_thread::sleep_for(100ms);
+  EXPECT_TRUE(pointerReadsAt(screen, 100, 50, buttons));
+  EXPECT_EQ(buttons, 1);
+  ASSERT_TRUE(run("xdotool mouseup 1"));
+
+  // Typed keys: a character, and a cursor key as its extended code.
+  ASSERT_TRUE(run("xdotool key a"));
+  EXPECT_EQ(nextKeyWithin(screen, 2000ms), "a");
+  ASSERT_TRUE(run("xdotool key Up"));
+  EXPECT_EQ(nextKeyWithin(screen, 2000ms), "\xFF\x48");
+
+  closeScreen(screen);
+  EXPECT_FALSE(screen.isOpen);
+}
+
+TEST(Window, SdlKeysMapToSetOneScanCodes) {
+  // SDL scancodes are the USB keyboard usages: 4 A, 40 Return, 82 Up, 88 keypad Enter,
+  // 96 keypad 8, 225 left Shift, 229 right Shift.
+  EXPECT_EQ(setOneKeyFromSdl(4).scanCode, 30);
+  EXPECT_FALSE(setOneKeyFromSdl(40).extended);
+  EXPECT_EQ(setOneKeyFromSdl(40).scanCode, 28);
+  EXPECT_TRUE(setOneKeyFromSdl(88).extended);
+  EXPECT_EQ(setOneKeyFromSdl(88).scanCode, 28);
+  EXPECT_TRUE(setOneKeyFromSdl(82).extended);
+  EXPECT_EQ(setOneKeyFromSdl(82).scanCode, 72);
+  EXPECT_FALSE(setOneKeyFromSdl(96).extended);
+  EXPECT_EQ(setOneKeyFromSdl(96).scanCode, 72);
+  EXPECT_EQ(setOneKeyFromSdl(0).scanCode, 0);
+  EXPECT_EQ(setOneKeyFromSdl(-5).scanCode, 0);
+  EXPECT_EQ(setOneKeyFromSdl(100000).scanCode, 0);
+
+  // Either of two keys sharing a code holds it; a keyboard state too short is read no further.
+  std::vector<std::uint8_t> keyboard(512, 0);
+  keyboard[88] = 1;
+  keyboard[229] = 1;
+  std::array<std::uint8_t, 128> keyStates{};
+  keyStates[1] = 1;
+  setOneKeyStates(keyboard.data(), static_cast<std::int32_t>(keyboard.size()), keyStates);
+  EXPECT_EQ(keyStates[28], 1);
+  EXPECT_EQ(keyStates[54], 1);
+  EXPECT_EQ(keyStates[1], 0);
+  setOneKeyStates(keyboard.data(), 100, keyStates);
+  EXPECT_EQ(keyStates[28], 1);
+  EXPECT_EQ(keyStates[54], 0);
+}
+
+}  // namespace
+}  // namespace squish::display
