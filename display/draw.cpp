@@ -271,6 +271,7 @@ void drawEllipse(Screen& screen, const Surface& surface, const Ellipse& shape, f
   walk.n = truncToInt64(rx);
 
   std::int64_t entry = firstRow == 0 ? 0 : walk.handOver(0, firstRow - 1);
+  std::int64_t lastDrawn = -1;
   for (std::int64_t j = firstRow; j <= lastRow; ++j) {
     if (j > 0 && entry >= walk.n) break;  // the walk ended before reaching row j
     const std::int64_t exit = walk.handOver(entry, j);
@@ -282,8 +283,9 @@ void drawEllipse(Screen& screen, const Surface& surface, const Ellipse& shape, f
       drawEllipseRow(surface, shape, j, entry + 1, exit, index);
     }
     entry = exit;
+    lastDrawn = j;
   }
-  markSurfaceRows(screen, surface, shape.cy - lastRow, shape.cy + lastRow);
+  if (lastDrawn >= 0) markSurfaceRows(screen, surface, shape.cy - lastDrawn, shape.cy + lastDrawn);
 }
 
 }  // namespace
