@@ -152,10 +152,9 @@ LoadResult loadBmp(Screen& screen, std::span<const std::uint8_t> file,
   }
   if (header.bitsPerPixel > 8) return notPossible;
 
+  // The new colours mark every row dirty, which also covers rows drawn onto a visible page.
   loadColourTable(screen, file, tableEntries);
-  const LoadResult result = loadBmpRows(screen, file, at, header, destination);
-  if (screen.workPage == screen.visiblePage) markWholeScreenDirty(screen);
-  return result;
+  return loadBmpRows(screen, file, at, header, destination);
 }
 
 // A dump is copied as it stands: a 0xFD dump has 4 skipped bytes and a 16-bit length, a 0xFE

@@ -19,10 +19,14 @@ enum LineShape : std::int32_t { line = 0, boxOutline = 1, filledBox = 2 };
 // the int32 range; NaN gives 0.
 std::int32_t toPixel(double v);
 
+// Shape 0 is a line (style: a 16-bit mask, bit 15 for the first given end point), 1 a box
+// outline and 2 a filled box between the two corners. NaN in any coordinate draws nothing.
 void drawLine(Screen& screen, DrawTarget target, float x1, float y1, float x2, float y2,
               std::uint32_t colour, std::int32_t shape, std::uint32_t style);
 
 // Only the whole ellipse (start 0, end 6.283186) is drawn; aspect 0 means the default aspect.
+// NaN in the centre, radius or aspect draws nothing; radii beyond 2^30 pixels are drawn at
+// 2^30. The cost grows with the rows inside the clip rectangle, not with the radius.
 void drawCircle(Screen& screen, DrawTarget target, float x, float y, float radius,
                 std::uint32_t colour, float aspect, float startAngle, float endAngle,
                 std::int32_t filled);

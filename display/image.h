@@ -35,8 +35,8 @@ std::int32_t imageBytesPerPixel(std::span<const std::uint8_t> image);
 std::int32_t imageWidth(std::span<const std::uint8_t> image);
 std::int32_t imageHeight(std::span<const std::uint8_t> image);
 // Writes the header: bytesPerPixel | width << 3, then height, both 16-bit little-endian.
-void writeImageHeader(std::span<std::uint8_t> image, std::int32_t bytesPerPixel,
-                      std::int32_t width, std::int32_t height);
+void writeImageHeader(std::span<std::uint8_t> image, std::int32_t bytesPerPixel, std::int32_t width,
+                      std::int32_t height);
 
 // An image of width × height filled with colour (defaultColour gives 0); empty when no screen
 // is open or the size is out of range (width 1..8191, height 1..65535).
@@ -51,15 +51,20 @@ std::int32_t getImage(Screen& screen, DrawTarget source, float x1, float y1, flo
                       std::span<std::uint8_t> destination);
 
 // Combines source onto the target at (x, y). left, top, right, bottom narrow the source
-// (in source pixels); notGiven means the whole source.
+// (in source pixels, ordered and kept within it); notGiven for any of them means that side of
+// the whole source. Returns 0, or 1 when nothing can be drawn: no screen, a target or source
+// block shorter than its header says or of another pixel size, an unknown mode, or a NaN
+// position.
 std::int32_t putImage(Screen& screen, DrawTarget target, float x, float y,
                       std::span<const std::uint8_t> source, std::int32_t mode,
                       std::uint32_t left = notGiven, std::uint32_t top = notGiven,
                       std::uint32_t right = notGiven, std::uint32_t bottom = notGiven);
 
 // Loads a BMP (1, 4 or 8 bits per pixel) or raw image dump into destination, never writing
-// past its end; an empty destination draws the image on the work page. A BMP's colour table
-// goes into the screen palette.
+// past its end (what does not fit is cut); an empty destination draws the image on the work
+// page. A BMP's colour table (its first 256 entries) goes into the screen palette. A width
+// outside 1..8191, a height outside -32768..65535 or a pixel-data offset below 54 is a format
+// error found before anything is written.
 LoadResult loadImageFile(Screen& screen, const std::string& fileName,
                          std::span<std::uint8_t> destination);
 // The same from a file's bytes in memory; loadImageFile reads the file and calls this.

@@ -23,9 +23,6 @@ struct Surface {
   bool isVisiblePage = false;  // touched rows are to be marked dirty
 
   std::uint8_t* at(std::int64_t x, std::int64_t y) const { return pixels + y * pitch + x; }
-  bool contains(std::int64_t x, std::int64_t y) const {
-    return x >= clipLeft && x < clipRight && y >= clipTop && y < clipBottom;
-  }
   bool containsRow(std::int64_t y) const { return y >= clipTop && y < clipBottom; }
 };
 
