@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <utility>
 
 namespace squish::display {
 namespace {
@@ -30,34 +31,42 @@ bool isContinuation(unsigned char byte) {
   return (byte & 0xC0u) == 0x80u;
 }
 
+// The shape of a sequence by its lead byte: its length, the lead's payload bits and the
+// smallest code point that needs this length (anything less is an overlong form).
+struct SequenceShape {
+  std::size_t length;
+  std::uint32_t payloadMask;
+  std::uint32_t smallest;
+};
+
+constexpr std::array<std::pair<std::uint32_t, SequenceShape>, 3> sequenceShapes{{
+    {0xC0u, {2, 0x1Fu, 0x80u}},
+    {0xE0u, {3, 0x0Fu, 0x800u}},
+    {0xF0u, {4, 0x07u, 0x10000u}},
+}};
+
 // Decodes the sequence at text[at], advancing at past it (or past one byte when it is
 // malformed, overlong, a surrogate or beyond U+10FFFF, giving notACodePoint).
 std::uint32_t nextCodePoint(std::string_view text, std::size_t& at) {
   const unsigned char lead = static_cast<unsigned char>(text[at++]);
   if (lead < 0x80u) return lead;
-  std::size_t length = 0;
-  std::uint32_t codePoint = 0;
-  std::uint32_t smallest = 0;
-  if ((lead & 0xE0u) == 0xC0u) {
-    length = 2, codePoint = lead & 0x1Fu, smallest = 0x80u;
-  } else if ((lead & 0xF0u) == 0xE0u) {
-    length = 3, codePoint = lead & 0x0Fu, smallest = 0x800u;
-  } else if ((lead & 0xF8u) == 0xF0u) {
-    length = 4, codePoint = lead & 0x07u, smallest = 0x10000u;
-  } else {
-    return notACodePoint;
+  for (const auto& [leadBits, shape] : sequenceShapes) {
+    // The lead's marker bits are the ones above its payload.
+    const std::uint32_t markerMask = ~shape.payloadMask & 0xFFu;
+    if ((lead & markerMask) != leadBits) continue;
+    if (text.size() - at < shape.length - 1) return notACodePoint;
+    std::uint32_t codePoint = lead & shape.payloadMask;
+    for (std::size_t i = 0; i + 1 < shape.length; ++i) {
+      const unsigned char byte = static_cast<unsigned char>(text[at + i]);
+      if (!isContinuation(byte)) return notACodePoint;
+      codePoint = codePoint << 6 | (byte & 0x3Fu);
+    }
+    at += shape.length - 1;
+    const bool surrogate = codePoint >= 0xD800u && codePoint <= 0xDFFFu;
+    if (codePoint < shape.smallest || surrogate || codePoint > 0x10FFFFu) return notACodePoint;
+    return codePoint;
   }
-  if (text.size() - at < length - 1) return notACodePoint;
-  for (std::size_t i = 0; i + 1 < length; ++i) {
-    if (!isContinuation(static_cast<unsigned char>(text[at + i]))) return notACodePoint;
-  }
-  for (std::size_t i = 0; i + 1 < length; ++i) {
-    codePoint = codePoint << 6 | (static_cast<unsigned char>(text[at + i]) & 0x3Fu);
-  }
-  at += length - 1;
-  const bool surrogate = codePoint >= 0xD800u && codePoint <= 0xDFFFu;
-  if (codePoint < smallest || surrogate || codePoint > 0x10FFFFu) return notACodePoint;
-  return codePoint;
+  return notACodePoint;
 }
 
 }  // namespace

@@ -159,6 +159,17 @@ bool pointerReadsAt(Screen& screen, std::int32_t x, std::int32_t y, std::int32_t
   return false;
 }
 
+bool fullScreenBecomes(Screen& screen, bool wanted) {
+  for (int i = 0; i < 200; ++i) {
+    {
+      ScreenLock lock(screen.screenLock);
+      if (screen.input.fullScreen == wanted) return true;
+    }
+    std::this_thread::sleep_for(10ms);
+  }
+  return false;
+}
+
 std::string nextKeyWithin(Screen& screen, std::chrono::milliseconds limit) {
   for (auto waited = 0ms; waited < limit; waited += 10ms) {
     std::string key = readKeyString(screen);
@@ -218,6 +229,15 @@ TEST(Window, ShowsThePictureAndDeliversPointerAndKeys) {
   EXPECT_EQ(nextKeyWithin(screen, 2000ms), "a");
   ASSERT_TRUE(run("xdotool key Up"));
   EXPECT_EQ(nextKeyWithin(screen, 2000ms), "\xFF\x48");
+
+  // Alt+Enter: full-screen display, where the pointer is clamped to the picture.
+  ASSERT_TRUE(run("xdotool key alt+Return"));
+  EXPECT_TRUE(fullScreenBecomes(screen, true));
+  ASSERT_TRUE(run("xdotool mousemove 0 0"));
+  EXPECT_TRUE(pointerReadsAt(screen, 0, 0, buttons));
+  ASSERT_TRUE(run("xdotool key alt+Return"));
+  EXPECT_TRUE(fullScreenBecomes(screen, false));
+  EXPECT_EQ(readKeyString(screen), "");
 
   closeScreen(screen);
   EXPECT_FALSE(screen.isOpen);
