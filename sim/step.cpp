@@ -43,7 +43,7 @@ void updateBond(World& world, const SimSettings& settings, std::int32_t bond) {
   const float len = vecLength(d);
   // A bond that breaks exerts no force in this step.
   if (len / settings.atomSpace > settings.breakThreshold) {
-    world.bonds[bond].alive = no;
+    freeBond(world, bond);
     return;
   }
   const float restLength = world.bonds[bond].restLength;

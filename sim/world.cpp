@@ -1,10 +1,11 @@
 // The world store: slot allocation with reuse and doubling growth, filling slots, picking an atom
-// near a point and the bonded-pair test. Every walk visits slots 1..count in order.
+// near a point and the bonded-pair test, with the free-slot and pair indexes kept in step.
 #include "sim/world.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <iterator>
 #include <limits>
 #include <new>
 
@@ -13,23 +14,43 @@ namespace {
 
 constexpr std::int64_t largestSlot = std::numeric_limits<std::int32_t>::max();
 
+template <typename Record>
+bool holdsSlot(const std::vector<Record>& table, std::int64_t index) {
+  return index >= 1 && static_cast<std::uint64_t>(index) < table.size();
+}
+
+// Marks every slot in 1..count that holds 0 in `alive` (slots past the table's end are none).
+template <typename Record>
+void rebuildFreeSlots(const std::vector<Record>& table, std::int32_t count, FreeSlots& free) {
+  free.reset();
+  free.cover(count);
+  const std::int64_t last = std::min<std::int64_t>(count, std::ssize(table) - 1);
+  for (std::int32_t slot = 1; slot <= last; ++slot) {
+    if (table[slot].alive == no) free.markFree(slot);
+  }
+}
+
 // Shared by both tables: the first free slot above `after` up to the count, else count + 1,
 // doubling the capacity when the new count passes it. The capacity is computed in 64 bits and
 // kept within the int32 slot range; a table that cannot grow hands out no slot (0) and stays as
-// it was.
+// it was. A slot the index offers is confirmed in the table first, so one filled behind the
+// index's back is dropped from it instead of being handed out.
 template <typename Record>
 std::int32_t allocateSlot(std::vector<Record>& table, std::int32_t& count, std::int32_t& capacity,
-                          std::int32_t after) {
-  for (std::int64_t slot = std::max(after, 0) + std::int64_t{1}; slot <= count; ++slot) {
-    if (table[slot].alive == no) return static_cast<std::int32_t>(slot);
+                          FreeSlots& free, std::int32_t after) {
+  if (free.covered() != count) rebuildFreeSlots(table, count, free);
+  for (std::int32_t slot = free.firstFreeFrom(std::max(after, 0) + std::int64_t{1}); slot != 0;
+       slot = free.firstFreeFrom(std::int64_t{slot} + 1)) {
+    if (holdsSlot(table, slot) && table[slot].alive == no) return slot;
+    free.markTaken(slot);
   }
   if (count >= largestSlot) return 0;
   const std::int32_t slot = count + 1;
-  if (slot > capacity) {
+  if (slot > capacity || !holdsSlot(table, slot)) {
     const std::int64_t doubled =
         std::clamp<std::int64_t>(std::int64_t{capacity} * 2, slot, largestSlot);
     try {
-      table.resize(static_cast<std::size_t>(doubled) + 1);
+      table.resize(std::max(table.size(), static_cast<std::size_t>(doubled) + 1));
     } catch (const std::bad_alloc&) {
       return 0;
     }
@@ -37,12 +58,13 @@ std::int32_t allocateSlot(std::vector<Record>& table, std::int32_t& count, std::
   }
   count = slot;
   table[slot].alive = no;
+  free.cover(slot);
+  free.markFree(slot);
   return slot;
 }
 
-template <typename Record>
-bool holdsSlot(const std::vector<Record>& table, std::int32_t index) {
-  return index >= 1 && static_cast<std::size_t>(index) < table.size();
+bool joins(const Bond& bond, std::int32_t a, std::int32_t b) {
+  return (bond.atomA == a && bond.atomB == b) || (bond.atomA == b && bond.atomB == a);
 }
 
 }  // namespace
@@ -50,6 +72,20 @@ bool holdsSlot(const std::vector<Record>& table, std::int32_t index) {
 void clearWorld(World& world) {
   world.atomCount = 0;
   world.bondCount = 0;
+  world.freeAtoms.reset();
+  world.freeBonds.reset();
+  world.bondPairs.clear();
+}
+
+void reindexWorld(World& world) {
+  rebuildFreeSlots(world.atoms, world.atomCount, world.freeAtoms);
+  rebuildFreeSlots(world.bonds, world.bondCount, world.freeBonds);
+  world.bondPairs.clear();
+  const std::int64_t last = std::min<std::int64_t>(world.bondCount, std::ssize(world.bonds) - 1);
+  for (std::int32_t k = 1; k <= last; ++k) {
+    const Bond& bond = world.bonds[k];
+    if (bond.alive == yes) world.bondPairs.add(bond.atomA, bond.atomB, k);
+  }
 }
 
 std::int32_t allocateAtom(World& world) {
@@ -61,11 +97,11 @@ std::int32_t allocateBond(World& world) {
 }
 
 std::int32_t allocateAtomAfter(World& world, std::int32_t after) {
-  return allocateSlot(world.atoms, world.atomCount, world.atomCapacity, after);
+  return allocateSlot(world.atoms, world.atomCount, world.atomCapacity, world.freeAtoms, after);
 }
 
 std::int32_t allocateBondAfter(World& world, std::int32_t after) {
-  return allocateSlot(world.bonds, world.bondCount, world.bondCapacity, after);
+  return allocateSlot(world.bonds, world.bondCount, world.bondCapacity, world.freeBonds, after);
 }
 
 void setAtom(World& world, std::int32_t index, float x, float y, float vx, float vy,
@@ -77,22 +113,34 @@ void setAtom(World& world, std::int32_t index, float x, float y, float vx, float
   vecSet(atom.vel, vx, vy);
   atom.placed = no;
   atom.colour = colour;
+  world.freeAtoms.markTaken(index);
 }
 
+// The slot's previous pair leaves the pair index and the new one enters it.
 void setBond(World& world, std::int32_t index, std::int32_t atomA, std::int32_t atomB,
              float restLength, float spacing, std::int32_t colour) {
   if (!holdsSlot(world.bonds, index)) return;
   if (!holdsSlot(world.atoms, atomA) || !holdsSlot(world.atoms, atomB)) return;
   Bond& bond = world.bonds[index];
+  world.bondPairs.remove(bond.atomA, bond.atomB, index);
   bond.alive = yes;
   bond.atomA = atomA;
   bond.atomB = atomB;
   bond.spacing = spacing;
   bond.restLength = restLength;
   bond.colour = colour;
+  world.bondPairs.add(atomA, atomB, index);
+  world.freeBonds.markTaken(index);
 }
 
-// A square, not a circle, and strict on both axes: a point exactly atomSpace away picks nothing.
+void freeBond(World& world, std::int32_t index) {
+  if (!holdsSlot(world.bonds, index)) return;
+  Bond& bond = world.bonds[index];
+  bond.alive = no;
+  world.bondPairs.remove(bond.atomA, bond.atomB, index);
+  world.freeBonds.markFree(index);
+}
+
 std::int32_t pickAtom(const World& world, const SimSettings& settings, float x, float y) {
   const std::int32_t count = world.atomCount;
   for (std::int32_t i = 1; i <= count; ++i) {
@@ -108,13 +156,11 @@ std::int32_t pickAtom(const World& world, const SimSettings& settings, float x, 
 
 std::int32_t bondExists(const World& world, std::int32_t a, std::int32_t b) {
   if (a == b) return yes;
-  const std::int32_t count = world.bondCount;
-  for (std::int32_t k = 1; k <= count; ++k) {
-    const Bond& bond = world.bonds[k];
-    if (bond.alive != yes) continue;
-    if ((bond.atomA == a && bond.atomB == b) || (bond.atomA == b && bond.atomB == a)) return yes;
-  }
-  return no;
+  const bool found = world.bondPairs.anyRecorded(a, b, [&](std::int32_t k) {
+    return k <= world.bondCount && holdsSlot(world.bonds, k) && world.bonds[k].alive == yes &&
+           joins(world.bonds[k], a, b);
+  });
+  return found ? yes : no;
 }
 
 }  // namespace squish::sim

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "sim/bond_pairs.h"
+#include "sim/free_slots.h"
 #include "sim/settings.h"
 #include "sim/vec2.h"
 
@@ -44,21 +46,32 @@ struct World {
   std::int32_t bondCapacity = initialCapacity;
   std::int32_t atomCount = 0;
   std::int32_t bondCount = 0;
+
+  // Indexes kept in step by the functions below; they speed up allocation and bondExists and
+  // are no part of the world's contents. Code that writes `alive` or the counts directly calls
+  // reindexWorld before the next allocation; until then a slot it freed that way is not handed
+  // out, while one it filled or a bond it killed is recognised as such.
+  FreeSlots freeAtoms;
+  FreeSlots freeBonds;
+  BondPairs bondPairs;
 };
 
 // Drops both counts to 0; capacities and the old records stay and are overwritten as slots are
 // handed out again.
 void clearWorld(World& world);
 
+// Rebuilds the indexes from the tables: for code that has written records or counts directly.
+void reindexWorld(World& world);
+
 // Reserves a slot: the first free one in 1..count, else count + 1, doubling the capacity (new
 // slots zero-filled) when the count passes it. The slot still reads as free until it is set.
 // Returns 0 when the table can grow no further (int32 slot range or memory exhausted).
+// The lowest free slot comes from the free-slot index in O(log n), not from a scan.
 std::int32_t allocateAtom(World& world);
 std::int32_t allocateBond(World& world);
 
-// The same slots for a caller that frees none and fills each slot it gets before asking again:
-// every slot up to `after`, the caller's previous one, is then known to be taken, so the scan
-// starts above it. Builders use these so a body costs time in proportion to its size.
+// The first free slot above `after`, else a new one: for a caller that frees none and fills
+// each slot it gets before asking again, so every slot up to its previous one is taken.
 std::int32_t allocateAtomAfter(World& world, std::int32_t after);
 std::int32_t allocateBondAfter(World& world, std::int32_t after);
 
@@ -72,7 +85,11 @@ void setBond(World& world, std::int32_t index, std::int32_t atomA, std::int32_t 
 // The first live atom inside the square of half-width atomSpace around (x, y); 0 when none.
 std::int32_t pickAtom(const World& world, const SimSettings& settings, float x, float y);
 
-// yes when a equals b or a live bond joins them (either way round); no otherwise.
+// Breaks a bond: its slot becomes free and the rest of its record stays as it was.
+void freeBond(World& world, std::int32_t bond);
+
+// yes when a equals b or a live bond in slots 1..bondCount joins them (either way round); no
+// otherwise. Looked up in the pair index, each recorded slot confirmed against the table.
 std::int32_t bondExists(const World& world, std::int32_t a, std::int32_t b);
 
 }  // namespace squish::sim

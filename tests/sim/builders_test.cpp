@@ -195,8 +195,8 @@ TEST(BodyBuilders, NewBodiesTakeTheSpacingInForceWhenTheyAreBuilt) {
 TEST(BodyBuilders, BodiesFillFreedBondSlotsFirstInOrder) {
   World world;
   buildBox(world, SimSettings{}, 0.0f, 0.0f, 5, 1, 1, 0.0f);
-  world.bonds[1].alive = no;
-  world.bonds[3].alive = no;
+  freeBond(world, 1);
+  freeBond(world, 3);
   buildBox(world, SimSettings{}, 0.0f, 50.0f, 4, 1, 2, 0.0f);
   EXPECT_EQ(world.bondCount, 5);
   const std::array<std::array<std::int32_t, 2>, 5> pairs{{{6, 7}, {2, 3}, {7, 8}, {4, 5}, {8, 9}}};

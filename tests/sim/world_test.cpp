@@ -36,7 +36,7 @@ TEST(WorldStore, BrokenBondSlotIsReusedWithoutRaisingTheCount) {
   addTestAtom(world, 10, 0);
   for (int k = 0; k < 10; ++k)
     addTestBond(world, 1, 2, 10.0f);
-  world.bonds[3].alive = no;
+  freeBond(world, 3);
   EXPECT_EQ(allocateBond(world), 3);
   EXPECT_EQ(world.bondCount, 10);
 }
@@ -47,8 +47,8 @@ TEST(WorldStore, AllocatingAfterASlotSkipsOnlyTheSlotsUpToIt) {
   addTestAtom(world, 10, 0);
   for (int k = 0; k < 6; ++k)
     addTestBond(world, 1, 2, 10.0f);
-  world.bonds[2].alive = no;
-  world.bonds[5].alive = no;
+  freeBond(world, 2);
+  freeBond(world, 5);
   EXPECT_EQ(allocateBondAfter(world, 0), 2);
   EXPECT_EQ(allocateBondAfter(world, 2), 5);
   EXPECT_EQ(allocateBondAfter(world, 5), 7);

@@ -1,0 +1,48 @@
+#pragma once
+// A hash index from an unordered pair of atoms to the bond slots recorded for it, so the
+// bonded-pair test costs a few probes instead of a walk over every bond.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace squish::sim {
+
+// Open addressing with linear probing. A pair may be recorded with several slots (two bonds
+// between the same atoms); (a, b) and (b, a) are the same pair. Entries are hints: the owner
+// confirms each against the bond table, so a record that stopped being live by other means
+// is never taken for a live bond.
+class BondPairs {
+ public:
+  void clear();
+  void add(std::int32_t a, std::int32_t b, std::int32_t bond);
+  // Drops the entry for exactly this pair and slot, if there is one.
+  void remove(std::int32_t a, std::int32_t b, std::int32_t bond);
+
+  // True when isLive(slot) holds for some slot recorded for the pair.
+  template <typename IsLive>
+  bool anyRecorded(std::int32_t a, std::int32_t b, IsLive isLive) const {
+    if (entries_.empty()) return false;
+    const std::uint64_t key = pairKey(a, b);
+    for (std::size_t at = home(key); entries_[at].bond != 0; at = (at + 1) & mask()) {
+      if (entries_[at].key == key && isLive(entries_[at].bond)) return true;
+    }
+    return false;
+  }
+
+ private:
+  struct Entry {
+    std::uint64_t key = 0;
+    std::int32_t bond = 0;  // 0 marks an empty entry
+  };
+
+  static std::uint64_t pairKey(std::int32_t a, std::int32_t b);
+  std::size_t home(std::uint64_t key) const;
+  std::size_t mask() const { return entries_.size() - 1; }
+  void grow();
+  void place(Entry entry);
+
+  std::vector<Entry> entries_;  // a power of two in size, at most half full
+  std::size_t used_ = 0;
+};
+
+}  // namespace squish::sim

@@ -1,0 +1,239 @@
+// The fast step against the plain one: random worlds with random and extreme settings, stepped
+// by both and compared after every step, record for record and bit for bit; plus the cases the
+// grid has to get right on purpose (non-finite and huge positions, far movers, refiling).
+#include "sim/fast_step.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+
+#include "sim/builders.h"
+#include "sim/default_scene.h"
+#include "sim/step.h"
+#include "tests/sim/test_world.h"
+
+namespace squish::sim {
+namespace {
+
+using testing::addTestAtom;
+using testing::addTestBond;
+using testing::sameWorld;
+
+constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+constexpr float inf = std::numeric_limits<float>::infinity();
+
+using Random = std::mt19937;
+
+float uniform(Random& random, float low, float high) {
+  return std::uniform_real_distribution<float>(low, high)(random);
+}
+
+template <std::size_t N>
+float pick(Random& random, const std::array<float, N>& values) {
+  return values[std::uniform_int_distribution<std::size_t>(0, N - 1)(random)];
+}
+
+bool chance(Random& random, double p) {
+  return std::bernoulli_distribution(p)(random);
+}
+
+// Mostly sane settings, each value now and then replaced by zero, a negative, NaN, infinity or
+// something huge, so both the grid and its fallbacks are exercised.
+SimSettings randomSettings(Random& random) {
+  SimSettings s;
+  s.atomSize = chance(random, 0.8)
+                   ? uniform(random, 0.5f, 12.0f)
+                   : pick(random, std::array{0.0f, -2.0f, nan, inf, 1e-30f, 1500.0f, 999.0f});
+  s.atomSpace =
+      chance(random, 0.9) ? uniform(random, 2.0f, 20.0f) : pick(random, std::array{0.0f, -5.0f});
+  s.maxSpeed = chance(random, 0.8) ? uniform(random, 0.0f, 12.0f)
+                                   : pick(random, std::array{0.0f, -3.0f, nan, inf, 1e6f});
+  s.yGravity = chance(random, 0.7) ? -0.004f : uniform(random, -2.0f, 2.0f);
+  s.xGravity = chance(random, 0.7) ? 0.0f : uniform(random, -1.0f, 1.0f);
+  s.boundDecay = chance(random, 0.8) ? 0.99f : uniform(random, -1.0f, 2.0f);
+  s.deformFactor = uniform(random, 0.0f, 1.0f);
+  s.deformThreshold = uniform(random, 0.5f, 2.0f);
+  s.breakThreshold = chance(random, 0.8) ? uniform(random, 1.0f, 3.0f) : 0.0f;
+  s.stiffness = uniform(random, 0.0f, 1.0f);
+  s.bondThreshold = chance(random, 0.8) ? uniform(random, 0.0f, 1.0f)
+                                        : pick(random, std::array{0.0f, -1.0f, nan, 1e9f});
+  return s;
+}
+
+// A dense pile, bodies, loose atoms beyond the walls and below the floor, coincident pairs,
+// NaN, infinite and huge positions, dead slots and freed bond slots waiting to be reused.
+World randomWorld(Random& random, const SimSettings& settings) {
+  World world;
+  const int piled = std::uniform_int_distribution<int>(0, 120)(random);
+  const float width = uniform(random, 10.0f, 120.0f);
+  for (int i = 0; i < piled; ++i) {
+    addTestAtom(world, uniform(random, -width, width), uniform(random, -5.0f, width),
+                uniform(random, -4.0f, 4.0f), uniform(random, -4.0f, 4.0f));
+  }
+  if (chance(random, 0.5))
+    buildBox(world, settings, uniform(random, -300.0f, 250.0f), uniform(random, 0.0f, 60.0f), 5, 4,
+             3, uniform(random, -1.0f, 1.0f));
+  if (chance(random, 0.3)) buildTriangle(world, settings, -20.0f, 5.0f, 5, 4, 0.3f);
+  const int odd = std::uniform_int_distribution<int>(0, 12)(random);
+  for (int i = 0; i < odd; ++i) {
+    switch (std::uniform_int_distribution<int>(0, 7)(random)) {
+      case 0:
+        addTestAtom(world, nan, uniform(random, 0.0f, 50.0f), 1.0f, 0.0f);
+        break;
+      case 1:
+        addTestAtom(world, inf, -inf, -1.0f, 2.0f);
+        break;
+      case 2:
+        addTestAtom(world, pick(random, std::array{1e15f, -3e38f, 1e30f, 5e12f}), 1e13f);
+        break;
+      case 3:
+        addTestAtom(world, uniform(random, 330.0f, 2000.0f), uniform(random, -50.0f, 0.0f));
+        break;
+      case 4: {
+        const std::int32_t a = world.atomCount > 0 ? world.atomCount : addTestAtom(world, 0, 0);
+        const Vec2 at = world.atoms[a].pos;
+        addTestAtom(world, at.x, at.y, uniform(random, -3.0f, 3.0f), 0.0f);
+        break;
+      }
+      case 5:
+        addTestAtom(world, 1e6f, 1e6f + uniform(random, -6.0f, 6.0f), 0.0f, -3.0f);
+        break;
+      case 6:
+        addTestAtom(world, 0.0f, 10.0f, inf, nan);
+        break;
+      default:
+        world.atoms[addTestAtom(world, 0.0f, 20.0f)].alive = no;
+        break;
+    }
+  }
+  const std::int32_t atoms = world.atomCount;
+  if (atoms >= 2) {
+    const int extraBonds = std::uniform_int_distribution<int>(0, 30)(random);
+    for (int k = 0; k < extraBonds; ++k) {
+      const std::int32_t a = std::uniform_int_distribution<std::int32_t>(1, atoms)(random);
+      const std::int32_t b = std::uniform_int_distribution<std::int32_t>(1, atoms)(random);
+      addTestBond(world, a, b, uniform(random, 1.0f, 20.0f));
+    }
+    for (std::int32_t k = 1; k <= world.bondCount; ++k) {
+      if (chance(random, 0.1)) freeBond(world, k);
+    }
+  }
+  return world;
+}
+
+// Steps copies of `world` with both steps and stops at the first step whose results differ.
+void expectSameSteps(const World& world, const SimSettings& settings, StepState& state, int steps) {
+  World plain = world;
+  World fast = world;
+  for (int step = 1; step <= steps; ++step) {
+    stepWorld(plain, settings);
+    stepWorldFast(fast, settings, state);
+    ASSERT_TRUE(sameWorld(plain, fast)) << "step " << step;
+  }
+}
+
+TEST(FastStep, MatchesThePlainStepOnRandomWorldsAfterEveryStep) {
+  Random random(20260512);
+  StepState state;  // shared by every world: it carries no physics between steps
+  for (int trial = 0; trial < 60; ++trial) {
+    const SimSettings settings = randomSettings(random);
+    World world = randomWorld(random, settings);
+    SCOPED_TRACE(trial);
+    World plain = world;
+    World fast = world;
+    for (int step = 1; step <= 30; ++step) {
+      stepWorld(plain, settings);
+      stepWorldFast(fast, settings, state);
+      ASSERT_TRUE(sameWorld(plain, fast)) << "step " << step;
+      // Between steps, what the frame loop and the panel do: kick, drag, break a bond.
+      if (step % 13 == 0) {
+        for (std::int32_t i = 1; i <= plain.atomCount; ++i) {
+          const Vec2 kick{uniform(random, -5.0f, 5.0f), uniform(random, -5.0f, 5.0f)};
+          plain.atoms[i].vel = kick;
+          fast.atoms[i].vel = kick;
+        }
+      }
+      if (step % 7 == 0 && plain.bondCount > 0) {
+        const std::int32_t k =
+            std::uniform_int_distribution<std::int32_t>(1, plain.bondCount)(random);
+        freeBond(plain, k);
+        freeBond(fast, k);
+      }
+    }
+  }
+}
+
+TEST(FastStep, MatchesThePlainStepOnTheDefaultSceneAndAKickedCloud) {
+  StepState state;
+  World scene;
+  buildDefaultScene(scene, SimSettings{});
+  expectSameSteps(scene, SimSettings{}, state, 120);
+
+  // Atoms packed closer than their size, kicked hard: bonds form on impact every step.
+  Random random(7);
+  World cloud;
+  buildBox(cloud, SimSettings{}, -150.0f, 5.0f, 20, 15, 9, 0.0f);
+  for (std::int32_t i = 1; i <= cloud.atomCount; ++i)
+    cloud.atoms[i].vel = {uniform(random, -5.0f, 5.0f), uniform(random, -5.0f, 5.0f)};
+  SimSettings packed;
+  packed.atomSpace = 6.0f;
+  expectSameSteps(cloud, packed, state, 40);
+}
+
+// The plain loop's own arithmetic keeps non-finite atoms out of every contact: the offset to
+// them is NaN or infinite, so the approach rate is NaN. The grid leaves them out likewise.
+TEST(FastStep, AtomsAtNaNOrInfinitePositionsNeverTouchAnything) {
+  for (const Vec2 odd : {Vec2{nan, 10.0f}, Vec2{inf, 10.0f}, Vec2{-inf, 10.0f}, Vec2{10.0f, -inf},
+                         Vec2{inf, -inf}}) {
+    World world;
+    const std::int32_t still = addTestAtom(world, 10.0f, 10.0f, 0.5f, 0.5f);
+    const std::int32_t strange = addTestAtom(world, odd.x, odd.y, 3.0f, -3.0f);
+    const std::int32_t mover = addTestAtom(world, 10.0f, 10.0f, -2.0f, 1.0f);
+    SimSettings settings;
+    settings.yGravity = 0.0f;
+    settings.atomSize = nan;  // even when every finite pair would count as touching
+    World plain = world;
+    collideAtom(plain, settings, strange);
+    collideAtom(plain, settings, still);
+    EXPECT_EQ(plain.bondCount, 0);
+    EXPECT_EQ(plain.atoms[strange].vel.x, 3.0f);
+    EXPECT_EQ(plain.atoms[strange].vel.y, -3.0f);
+    EXPECT_EQ(plain.atoms[mover].vel.x, -2.0f) << "coincident atoms do not touch either";
+
+    settings.atomSize = 4.0f;
+    StepState state;
+    World fast = world;
+    stepWorld(world, settings);
+    stepWorldFast(fast, settings, state);
+    EXPECT_TRUE(sameWorld(world, fast));
+    EXPECT_EQ(fast.bondCount, 0);
+  }
+}
+
+// Atoms beyond a wall are mirrored a long way; fast atoms leave their cells; far coordinates lie
+// outside the cell range. More than a handful of far movers makes the grid refile mid-step.
+TEST(FastStep, FarMoversRefilingAndFarCoordinatesKeepEveryContact) {
+  World world;
+  for (int i = 0; i < 200; ++i) {
+    const float x = 330.0f + static_cast<float>(i % 20) * 7.0f;
+    addTestAtom(world, x, 5.0f + static_cast<float>(i / 20) * 7.0f, 40.0f, -1.0f);
+    addTestAtom(world, -x, 5.0f + static_cast<float>(i / 20) * 7.0f, -40.0f, 1.0f);
+  }
+  for (int i = 0; i < 20; ++i) {
+    addTestAtom(world, 2e15f, 2e15f, 0.0f, 0.0f);
+    addTestAtom(world, 1e6f, 1e6f + static_cast<float>(i) * 3.0f, 0.0f, -2.0f);
+  }
+  SimSettings settings;
+  settings.maxSpeed = 60.0f;
+  StepState state;
+  expectSameSteps(world, settings, state, 40);
+  settings.atomSize = 0.001f;
+  expectSameSteps(world, settings, state, 10);
+}
+
+}  // namespace
+}  // namespace squish::sim
