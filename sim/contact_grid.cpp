@@ -1,6 +1,6 @@
-// The contact grid: a counting sort of the live atoms into hashed cells, the neighbourhood
-// search that offers candidates in slot order, and the far-mover watch that keeps the search
-// complete while atoms move during the step.
+// The contact grid: cells as doubly linked lists of atom slots, built once per step and kept
+// current as atoms move, and the neighbourhood search that offers candidates in slot order.
+// Sections: cells, building, searching, moving.
 #include "sim/contact_grid.h"
 
 #include <algorithm>
@@ -11,140 +11,228 @@
 namespace squish::sim {
 namespace {
 
+// ---- Cells ----
+
 // Cell coordinates stay within ±2^40, so a cell index and its neighbours fit in 64 bits and the
 // rounding of position × inverseCell (relative 2^-52) moves an index by under 2^-12 of a cell.
 constexpr double cellRange = 1099511627776.0;
+constexpr std::int64_t cellLimit = 1099511627776;
 constexpr std::uint32_t noBucket = 0xFFFFFFFFu;
-// Past this many far movers every search pays more for them than a fresh grid costs.
-constexpr std::size_t farMoverLimit = 64;
+// Cells kept around the atoms' window for atoms that move out of it during the step.
+constexpr std::int64_t spareCells = 16;
+// Past this many atoms gone loose every search pays more for them than a fresh grid costs.
+constexpr std::int32_t looseLimit = 64;
 
 bool isFinite(Vec2 p) {
   return std::isfinite(p.x) && std::isfinite(p.y);
 }
 
-// Cells of one row land in consecutive buckets; rows are scattered by a multiplicative hash.
-std::uint64_t bucketOf(std::int64_t column, std::int64_t row, std::uint64_t mask) {
-  std::uint64_t h = static_cast<std::uint64_t>(row) * 0x9E3779B97F4A7C15ull;
-  h ^= h >> 32;
-  return (h + static_cast<std::uint64_t>(column)) & mask;
+// floor() for a value known to lie within ±(cellRange + 2).
+std::int64_t cellOf(double scaled) {
+  const auto truncated = static_cast<std::int64_t>(scaled);
+  return scaled < static_cast<double>(truncated) ? truncated - 1 : truncated;
 }
 
-// The margin covers the expected move plus a little rebound jitter; a NaN or runaway
-// expectation gets the widest margin, and atoms beyond it become far movers.
-double marginFor(float contactDistance, double expectedMove) {
-  const double widest = 2.0 * contactDistance + 8.0;
-  const double move = expectedMove >= 0.0 ? std::min(expectedMove, widest) : widest;
-  return move + 0.02 * contactDistance + 1e-4;
+bool withinCellRange(double scaled) {
+  return std::fabs(scaled) < cellRange;
+}
+
+std::uint64_t bucketOf(const ContactGrid& grid, std::int64_t column, std::int64_t row) {
+  if (grid.dense) {
+    const std::int64_t columns = grid.columnHigh - grid.columnLow + 1;
+    return static_cast<std::uint64_t>((row - grid.rowLow) * columns + (column - grid.columnLow));
+  }
+  std::uint64_t h = static_cast<std::uint64_t>(row) * 0x9E3779B97F4A7C15ull;
+  h ^= h >> 32;
+  return (h + static_cast<std::uint64_t>(column)) & grid.bucketMask;
+}
+
+std::uint32_t looseBucket(const ContactGrid& grid) {
+  return static_cast<std::uint32_t>(grid.bucketMask + 1);
+}
+
+// The bucket of an atom at a finite position: its cell's, or the loose list's when the cell
+// lies beyond the range or the dense window.
+std::uint32_t bucketAt(const ContactGrid& grid, Vec2 pos) {
+  const double x = pos.x * grid.inverseCell;
+  const double y = pos.y * grid.inverseCell;
+  if (!withinCellRange(x) || !withinCellRange(y)) return looseBucket(grid);
+  const std::int64_t column = cellOf(x);
+  const std::int64_t row = cellOf(y);
+  if (column < grid.columnLow || column > grid.columnHigh || row < grid.rowLow ||
+      row > grid.rowHigh)
+    return looseBucket(grid);
+  return static_cast<std::uint32_t>(bucketOf(grid, column, row));
+}
+
+// A dense window (the atoms' cells with spare cells around them) is used while it has no more
+// than a few cells per atom.
+void chooseLayout(ContactGrid& grid, std::int32_t count, std::int64_t columnLow,
+                  std::int64_t columnHigh, std::int64_t rowLow, std::int64_t rowHigh) {
+  const std::int64_t mostCells = 4 * std::int64_t{count} + 4096;
+  if (columnLow > columnHigh || rowLow > rowHigh) {
+    columnLow = columnHigh = rowLow = rowHigh = 0;  // nothing to file: a window around the origin
+  }
+  columnLow = std::max(columnLow - spareCells, -cellLimit);
+  columnHigh = std::min(columnHigh + spareCells, cellLimit);
+  rowLow = std::max(rowLow - spareCells, -cellLimit);
+  rowHigh = std::min(rowHigh + spareCells, cellLimit);
+  const std::int64_t columns = columnHigh - columnLow + 1;
+  const std::int64_t rows = rowHigh - rowLow + 1;
+  grid.dense = columns <= mostCells && rows <= mostCells && columns * rows <= mostCells;
+  if (grid.dense) {
+    grid.columnLow = columnLow;
+    grid.columnHigh = columnHigh;
+    grid.rowLow = rowLow;
+    grid.rowHigh = rowHigh;
+    grid.bucketMask = static_cast<std::uint64_t>(columns * rows) - 1;
+  } else {
+    grid.columnLow = -cellLimit;
+    grid.columnHigh = cellLimit;
+    grid.rowLow = -cellLimit;
+    grid.rowHigh = cellLimit;
+    grid.bucketMask = std::bit_ceil(std::max<std::uint64_t>(64, 2 * std::uint64_t(count))) - 1;
+  }
+}
+
+void link(ContactGrid& grid, std::int32_t atom, std::uint32_t bucket) {
+  const std::int32_t first = grid.head[bucket];
+  grid.next[atom] = first;
+  grid.previous[atom] = 0;
+  if (first != 0) grid.previous[first] = atom;
+  grid.head[bucket] = atom;
+  grid.atomBucket[atom] = bucket;
+  if (bucket == looseBucket(grid)) ++grid.looseAtoms;
+}
+
+void unlink(ContactGrid& grid, std::int32_t atom) {
+  const std::uint32_t bucket = grid.atomBucket[atom];
+  const std::int32_t before = grid.previous[atom];
+  const std::int32_t after = grid.next[atom];
+  if (before != 0) {
+    grid.next[before] = after;
+  } else {
+    grid.head[bucket] = after;
+  }
+  if (after != 0) grid.previous[after] = before;
+  grid.atomBucket[atom] = noBucket;
+  if (bucket == looseBucket(grid)) --grid.looseAtoms;
 }
 
 }  // namespace
 
-// The cell is wider than the reach of a contact (contactDistance, plus the relative 2^-23
+// ---- Building ----
+
+// The cell is as wide as the reach of a contact (contactDistance, plus the relative 2^-23
 // that forming the offset in single precision may shave off, plus an absolute bit for
-// subnormal offsets) and the margin, and then by 0.1 % for the rounding of cell indices: so an
-// atom in contact lies in one of the nine cells around the searching atom.
-void buildContactGrid(ContactGrid& grid, const World& world, float contactDistance,
-                      double expectedMove) {
+// subnormal offsets), widened by 0.1 % for the rounding of cell indices: so an atom in contact
+// lies in one of the nine cells around the searching atom.
+void buildContactGrid(ContactGrid& grid, const World& world, float contactDistance) {
   const std::int32_t count = static_cast<std::int32_t>(
       std::clamp<std::int64_t>(world.atomCount, 0, std::ssize(world.atoms) - 1));
   grid.contactDistance = contactDistance;
-  grid.margin = marginFor(contactDistance, expectedMove);
   const double reach = contactDistance * (1.0 + 0x1p-20) + 0x1p-140;
-  grid.inverseCell = 1.0 / ((reach + grid.margin) * 1.001);
+  grid.inverseCell = 1.0 / (reach * 1.001);
+  const auto slots = static_cast<std::size_t>(count) + 1;
+  grid.next.resize(slots);
+  grid.previous.resize(slots);
+  grid.atomBucket.resize(slots);
+  grid.looseAtoms = 0;
 
-  const std::uint64_t buckets =
-      std::bit_ceil(std::max<std::uint64_t>(64, 2 * std::uint64_t(count)));
-  grid.bucketMask = buckets - 1;
-  grid.bucketStart.assign(buckets + 1, 0);
-  grid.atomBucket.resize(static_cast<std::size_t>(count) + 1);
-  grid.anchors.resize(static_cast<std::size_t>(count) + 1);
-  grid.outliers.clear();
-  grid.farMovers.clear();
+  std::int64_t columnLow = cellLimit;
+  std::int64_t columnHigh = -cellLimit;
+  std::int64_t rowLow = cellLimit;
+  std::int64_t rowHigh = -cellLimit;
+  for (std::int32_t slot = 1; slot <= count; ++slot) {
+    const Atom& atom = world.atoms[slot];
+    if (atom.alive != yes || !isFinite(atom.pos)) continue;
+    const double x = atom.pos.x * grid.inverseCell;
+    const double y = atom.pos.y * grid.inverseCell;
+    if (!withinCellRange(x) || !withinCellRange(y)) continue;
+    columnLow = std::min(columnLow, cellOf(x));
+    columnHigh = std::max(columnHigh, cellOf(x));
+    rowLow = std::min(rowLow, cellOf(y));
+    rowHigh = std::max(rowHigh, cellOf(y));
+  }
+  chooseLayout(grid, count, columnLow, columnHigh, rowLow, rowHigh);
 
-  std::uint32_t filed = 0;
+  grid.head.assign(grid.bucketMask + 2, 0);
   for (std::int32_t slot = 1; slot <= count; ++slot) {
     grid.atomBucket[slot] = noBucket;
     const Atom& atom = world.atoms[slot];
     if (atom.alive != yes || !isFinite(atom.pos)) continue;
-    grid.anchors[slot] = atom.pos;
-    const double column = std::floor(atom.pos.x * grid.inverseCell);
-    const double row = std::floor(atom.pos.y * grid.inverseCell);
-    if (std::fabs(column) > cellRange || std::fabs(row) > cellRange) {
-      grid.outliers.push_back(slot);
-      continue;
-    }
-    const std::uint64_t bucket = bucketOf(static_cast<std::int64_t>(column),
-                                          static_cast<std::int64_t>(row), grid.bucketMask);
-    grid.atomBucket[slot] = static_cast<std::uint32_t>(bucket);
-    ++grid.bucketStart[bucket];
-    ++filed;
+    link(grid, slot, bucketAt(grid, atom.pos));
   }
-
-  // Each bucket's count becomes its end; filling from the highest slot down with
-  // pre-decrements leaves each start at its beginning and every bucket in slot order.
-  std::uint32_t running = 0;
-  for (std::uint64_t bucket = 0; bucket < buckets; ++bucket) {
-    running += grid.bucketStart[bucket];
-    grid.bucketStart[bucket] = running;
-  }
-  grid.bucketStart[buckets] = filed;
-  grid.entries.resize(filed);
-  for (std::int32_t slot = count; slot >= 1; --slot) {
-    const std::uint32_t bucket = grid.atomBucket[slot];
-    if (bucket != noBucket) grid.entries[--grid.bucketStart[bucket]] = slot;
-  }
+  grid.looseWhenBuilt = grid.looseAtoms;
 }
 
-void findContactCandidates(const ContactGrid& grid, const World& world, std::int32_t atom,
-                           std::vector<std::int32_t>& candidates) {
-  candidates.clear();
-  const Vec2 here = world.atoms[atom].pos;
-  if (!isFinite(here)) return;
+// ---- Searching ----
+
+// The cells of a row lie in consecutive buckets (wrapping around a hashed table), so each row
+// is one walk over up to three bucket lists.
+std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, const World& world,
+                                                    std::int32_t atom,
+                                                    std::vector<std::int32_t>& buffer) {
+  buffer.clear();
+  const Atom* atoms = world.atoms.data();
+  const Vec2 here = atoms[atom].pos;
+  if (!isFinite(here)) return {};
+  const std::int32_t* head = grid.head.data();
+  const std::int32_t* next = grid.next.data();
   const float reach = grid.contactDistance;
-  const auto offer = [&](std::int32_t other) {
-    if (other == atom) return;
-    const Vec2 there = world.atoms[other].pos;
-    const float dx = there.x - here.x;
-    const float dy = there.y - here.y;
-    if (std::fabs(dx) < reach && std::fabs(dy) < reach) candidates.push_back(other);
+  const auto offerList = [&](std::uint64_t bucket) {
+    for (std::int32_t other = head[bucket]; other != 0; other = next[other]) {
+      const Vec2 there = atoms[other].pos;
+      const float dx = there.x - here.x;
+      const float dy = there.y - here.y;
+      if (std::fabs(dx) < reach && std::fabs(dy) < reach && other != atom) buffer.push_back(other);
+    }
   };
 
-  const double column = std::floor(here.x * grid.inverseCell);
-  const double row = std::floor(here.y * grid.inverseCell);
-  if (std::fabs(column) <= cellRange + 1.0 && std::fabs(row) <= cellRange + 1.0) {
-    const auto limit = static_cast<std::int64_t>(cellRange);
-    const auto cx = static_cast<std::int64_t>(column);
-    const auto cy = static_cast<std::int64_t>(row);
-    for (std::int64_t y = std::max(cy - 1, -limit); y <= std::min(cy + 1, limit); ++y) {
-      for (std::int64_t x = std::max(cx - 1, -limit); x <= std::min(cx + 1, limit); ++x) {
-        const std::uint64_t bucket = bucketOf(x, y, grid.bucketMask);
-        for (std::uint32_t e = grid.bucketStart[bucket]; e < grid.bucketStart[bucket + 1]; ++e)
-          offer(grid.entries[e]);
-      }
+  const double x = here.x * grid.inverseCell;
+  const double y = here.y * grid.inverseCell;
+  if (std::fabs(x) < cellRange + 2.0 && std::fabs(y) < cellRange + 2.0) {
+    const std::int64_t column = cellOf(x);
+    const std::int64_t row = cellOf(y);
+    const std::int64_t left = std::max(column - 1, grid.columnLow);
+    const std::int64_t cells = std::min(column + 1, grid.columnHigh) - left + 1;
+    const std::int64_t bottom = std::max(row - 1, grid.rowLow);
+    const std::int64_t top = std::min(row + 1, grid.rowHigh);
+    const std::uint64_t wrap = grid.dense ? ~std::uint64_t{0} : grid.bucketMask;
+    for (std::int64_t r = bottom; r <= top; ++r) {
+      const std::uint64_t first = bucketOf(grid, left, r);
+      for (std::int64_t c = 0; c < cells; ++c)
+        offerList((first + static_cast<std::uint64_t>(c)) & wrap);
     }
   }
-  for (const std::int32_t other : grid.outliers)
-    offer(other);
-  for (const std::int32_t other : grid.farMovers)
-    offer(other);
+  if (grid.looseAtoms > 0) offerList(looseBucket(grid));
 
-  // Cells sharing a bucket and far movers still filed in a cell can offer an atom twice.
-  if (candidates.size() > 1) {
-    std::sort(candidates.begin(), candidates.end());
-    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+  // Lists hold atoms in no particular order, and hashed cells sharing a bucket offer an atom
+  // once for each.
+  if (buffer.size() > 1) {
+    std::sort(buffer.begin(), buffer.end());
+    buffer.erase(std::unique(buffer.begin(), buffer.end()), buffer.end());
   }
+  return buffer;
 }
 
+// ---- Moving ----
+
+// An atom that has turned NaN or infinite leaves the grid for good: it can touch nothing again.
 bool noteMove(ContactGrid& grid, const World& world, std::int32_t atom) {
-  if (grid.atomBucket[atom] == noBucket) return true;
+  const std::uint32_t bucket = grid.atomBucket[atom];
+  if (bucket == noBucket) return true;
   const Vec2 now = world.atoms[atom].pos;
-  if (!isFinite(now)) return true;
-  const Vec2 filed = grid.anchors[atom];
-  const double movedX = std::fabs(static_cast<double>(now.x) - filed.x);
-  const double movedY = std::fabs(static_cast<double>(now.y) - filed.y);
-  if (movedX <= grid.margin && movedY <= grid.margin) return true;
-  grid.farMovers.push_back(atom);
-  return grid.farMovers.size() < farMoverLimit;
+  if (!isFinite(now)) {
+    unlink(grid, atom);
+    return true;
+  }
+  const std::uint32_t moved = bucketAt(grid, now);
+  if (moved != bucket) {
+    unlink(grid, atom);
+    link(grid, atom, moved);
+  }
+  return grid.looseAtoms <= grid.looseWhenBuilt + looseLimit;
 }
 
 }  // namespace squish::sim

@@ -1,8 +1,9 @@
 #pragma once
-// The spatial index of the fast step's contact search: live atoms hashed into square cells by
-// where they stood when the grid was built, so an atom meets only the atoms of the nine cells
-// around it instead of the whole table.
+// The spatial index of the fast step's contact search: live atoms kept in square cells a
+// contact distance wide, each cell a list of the atoms standing in it now, so an atom meets only
+// the atoms of the nine cells around it instead of the whole table.
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "sim/vec2.h"
@@ -10,40 +11,47 @@
 
 namespace squish::sim {
 
-// Built once per step, before the atom loop, and reused: its buffers only ever grow. An atom
-// moves while the loop runs, so each cell is wider than the contact distance by `margin`, the
-// most an atom is expected to move in a step; an atom that moves further is kept on the
-// far-mover list and offered to every later search. Atoms whose coordinates lie beyond the
-// cell range (but are finite) are offered to every search too. Atoms at NaN or infinite
-// positions are left out: they never touch anything.
+// Built at the start of the atom loop and kept current as each atom moves, so it always files
+// every atom where the loop sees it: atoms already finished at their new positions, the others
+// where they started. Its buffers only ever grow and are reused from step to step. Atoms whose
+// coordinates lie beyond the cells (finite but huge) are kept on a loose list that every search
+// reads. Atoms at NaN or infinite positions are left out: they never touch anything.
 struct ContactGrid {
   float contactDistance = 0.0f;  // 2 x atomSize, as the contact test forms it
-  double margin = 0.0;
   double inverseCell = 0.0;
+  // The cells in use: when the atoms' cells span a window of modest size, one bucket per cell of
+  // the window (with room around it), row after row; otherwise rows hashed into a power-of-two
+  // table. Either way the cells of a row lie in consecutive buckets. The bucket after the last
+  // holds the loose list.
+  bool dense = false;
+  std::int64_t columnLow = 0;
+  std::int64_t columnHigh = -1;
+  std::int64_t rowLow = 0;
+  std::int64_t rowHigh = -1;
   std::uint64_t bucketMask = 0;
-  std::vector<std::uint32_t> bucketStart;  // entries of bucket b: [start[b], start[b + 1])
-  std::vector<std::int32_t> entries;       // atom slots, bucket by bucket, each in slot order
-  std::vector<std::uint32_t> atomBucket;   // per slot: its bucket, or noBucket
-  std::vector<Vec2> anchors;               // per slot: the position the grid filed it under
-  std::vector<std::int32_t> outliers;
-  std::vector<std::int32_t> farMovers;
+  std::vector<std::int32_t> head;         // per bucket: first atom of its list, 0 for none
+  std::vector<std::int32_t> next;         // per slot: the next atom in its bucket, 0 at the end
+  std::vector<std::int32_t> previous;     // per slot: the atom before it, 0 at the head
+  std::vector<std::uint32_t> atomBucket;  // per slot: its bucket, or none when not filed
+  std::int32_t looseAtoms = 0;
+  std::int32_t looseWhenBuilt = 0;
 };
 
-// The atoms of slots 1..atomCount are filed by their present positions. `contactDistance` must be
-// a positive finite float; `expectedMove` (any value) sets the margin.
-void buildContactGrid(ContactGrid& grid, const World& world, float contactDistance,
-                      double expectedMove);
+// Files the live atoms of slots 1..atomCount where they stand. `contactDistance` must be a
+// positive finite float.
+void buildContactGrid(ContactGrid& grid, const World& world, float contactDistance);
 
 // Every atom other than `atom` that may be in contact with it where the atoms stand now, in
 // increasing slot order: each passes |dx| < contactDistance and |dy| < contactDistance with
 // the offset formed as the contact test forms it. Since the contact test's length is never
-// below either component, no atom it would accept is left out.
-void findContactCandidates(const ContactGrid& grid, const World& world, std::int32_t atom,
-                           std::vector<std::int32_t>& candidates);
+// below either component, no atom it would accept is left out. The result lies in `buffer`
+// and is valid until its next use.
+std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, const World& world,
+                                                    std::int32_t atom,
+                                                    std::vector<std::int32_t>& buffer);
 
-// Called once an atom has moved: one that left the margin around its filed position joins the
-// far movers. Returns false when the far movers have become so many that the grid should be
-// built again from where the atoms stand now.
+// Moves an atom's entry to the cell of its new position. Returns false when so many atoms have
+// left the cells for the loose list since the grid was built that it should be built again.
 bool noteMove(ContactGrid& grid, const World& world, std::int32_t atom);
 
 }  // namespace squish::sim

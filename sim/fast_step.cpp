@@ -1,7 +1,8 @@
-// The fast physics step. The bond pass, gravity, rebound, clamp and move are stepWorld's own;
-// only the contact search differs: each atom meets just the grid's candidates, in slot order,
-// which are the only atoms the all-pairs loop would find in contact. The contact itself is the
-// reference's, expression for expression, so every float rounds the same way.
+// The fast physics step. Gravity, rebound, clamp and move are stepWorld's own; the bond spring
+// and the contact are copies of updateBond and collideAtom's loop body, expression for
+// expression, so every float rounds the same way (the differential tests hold them to it). What
+// differs is the contact search: each atom meets just the grid's candidates, in slot order,
+// which are the only atoms the all-pairs loop would find in contact.
 #include "sim/fast_step.h"
 
 #include <algorithm>
@@ -25,21 +26,45 @@ ContactSearch contactSearchFor(const SimSettings& settings) {
   return ContactSearch::allPairs;
 }
 
-// How far an atom is likely to move this step: a contact can at most hand an atom the speed of
-// a neighbour, so twice the fastest velocity component plus gravity; the clamp caps it at
-// maxSpeed. NaN when some velocity is NaN, which asks for the widest margin.
-double expectedMove(const World& world, const SimSettings& settings, std::int32_t count) {
-  double fastest = 0.0;
-  for (std::int32_t i = 1; i <= count; ++i) {
-    const Atom& atom = world.atoms[i];
-    if (atom.alive != yes) continue;
-    const double component = std::max(std::fabs(atom.vel.x), std::fabs(atom.vel.y));
-    if (!(component <= fastest)) fastest = component;
+// updateBond, expression for expression, split in two passes. The first works out every
+// bond's impulse (and breaks and deforms bonds), which depends on positions alone, so bonds no
+// longer wait for one another's square roots and divisions; the second applies the impulses
+// in slot order, so each atom's velocity takes the same additions in the same order. The
+// deformation is chosen without a branch: a bond near its rest spacing flips between deforming
+// and not from step to step. Writing back an unchanged rest length leaves the record as it was.
+void workOutBond(World& world, const SimSettings& settings, std::int32_t bond, Vec2& impulse) {
+  Bond& record = world.bonds[bond];
+  Vec2 d;
+  vecSub(d, world.atoms[record.atomA].pos, world.atoms[record.atomB].pos);
+  const float len = vecLength(d);
+  if (len / settings.atomSpace > settings.breakThreshold) {
+    freeBond(world, bond);
+    return;
   }
-  const double gravity = std::fabs(settings.xGravity) + std::fabs(settings.yGravity);
-  const double move = 2.0 * (fastest + gravity);
-  const double cap = std::fabs(static_cast<double>(settings.maxSpeed));
-  return cap < move ? cap : move;
+  const float restLength = record.restLength;
+  const float f = static_cast<float>((len - restLength) / 2.0 * settings.stiffness);
+  const float s = f / restLength;
+  vecScale(d, s);
+  const float deformed = settings.deformFactor * f + restLength;
+  const bool deforms = std::fabs(len / settings.atomSpace) > settings.deformThreshold;
+  record.restLength = deforms ? deformed : restLength;
+  impulse = d;
+}
+
+void actOnBonds(World& world, const SimSettings& settings, std::vector<Vec2>& impulses) {
+  const std::int32_t bondCount = world.bondCount;
+  if (impulses.size() < static_cast<std::size_t>(bondCount) + 1)
+    impulses.resize(static_cast<std::size_t>(bondCount) + 1);
+  for (std::int32_t k = 1; k <= bondCount; ++k) {
+    if (world.bonds[k].alive == yes) workOutBond(world, settings, k, impulses[k]);
+  }
+  // A bond broken in the first pass reads as not alive here and exerts no force.
+  for (std::int32_t k = 1; k <= bondCount; ++k) {
+    const Bond& record = world.bonds[k];
+    if (record.alive != yes) continue;
+    vecAddTo(world.atoms[record.atomB].vel, impulses[k]);
+    vecSubFrom(world.atoms[record.atomA].vel, impulses[k]);
+  }
 }
 
 // Mirrors collideAtom's exchange: the components of the two velocities along the line of
@@ -79,33 +104,28 @@ void collidePair(World& world, const SimSettings& settings, std::int32_t a, std:
   exchangeMomentum(world, a, j, d, n, m, lenSq);
 }
 
-void fileAtoms(World& world, const SimSettings& settings, StepState& state, std::int32_t count) {
-  buildContactGrid(state.grid, world, 2.0f * settings.atomSize,
-                   expectedMove(world, settings, count));
+void fileAtoms(const World& world, const SimSettings& settings, StepState& state) {
+  buildContactGrid(state.grid, world, 2.0f * settings.atomSize);
 }
 
 }  // namespace
 
 // The order is stepWorld's: every bond acts, then each atom in turn takes gravity, rebounds,
-// meets its contacts, is clamped and moves. The grid files the atoms once the bonds have acted;
-// an atom that then moves beyond the grid's margin is searched for separately, and when too
-// many have, the grid is filed again from where the atoms stand.
+// meets its contacts, is clamped and moves. The grid files the atoms once the bonds have acted
+// and follows each atom as it moves; when too many have left its cells, it is filed again from
+// where the atoms stand.
 void stepWorldFast(World& world, const SimSettings& settings, StepState& state) {
-  const std::int32_t bondCount = world.bondCount;
-  for (std::int32_t k = 1; k <= bondCount; ++k) {
-    if (world.bonds[k].alive == yes) updateBond(world, settings, k);
-  }
+  actOnBonds(world, settings, state.impulses);
 
   const std::int32_t atomCount = world.atomCount;
   const ContactSearch search = contactSearchFor(settings);
-  if (search == ContactSearch::grid) fileAtoms(world, settings, state, atomCount);
+  if (search == ContactSearch::grid) fileAtoms(world, settings, state);
   for (std::int32_t i = 1; i <= atomCount; ++i) {
     if (world.atoms[i].alive != yes) continue;
     vecAddXY(world.atoms[i].vel, settings.xGravity, settings.yGravity);
     reboundWalls(world, settings, i);
     if (search == ContactSearch::grid) {
-      findContactCandidates(state.grid, world, i, state.candidates);
-      for (const std::int32_t j : state.candidates)
+      for (const std::int32_t j : findContactCandidates(state.grid, world, i, state.candidates))
         collidePair(world, settings, i, j);
     } else if (search == ContactSearch::allPairs) {
       collideAtom(world, settings, i);
@@ -113,7 +133,7 @@ void stepWorldFast(World& world, const SimSettings& settings, StepState& state) 
     vecClamp(world.atoms[i].vel, settings.maxSpeed);
     vecAddTo(world.atoms[i].pos, world.atoms[i].vel);
     if (search == ContactSearch::grid && !noteMove(state.grid, world, i))
-      fileAtoms(world, settings, state, atomCount);
+      fileAtoms(world, settings, state);
   }
 }
 
