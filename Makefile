@@ -3,7 +3,7 @@ BUILD_TYPE_DIR := build
 ARGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps run test tsan bench release debug format clean
+.PHONY: all deps run test tsan bench fuzz-step release debug format clean
 
 all: release
 
@@ -29,6 +29,16 @@ tsan: deps
 	cmake -S . -B $(BUILD_TYPE_DIR)/tsan -DCMAKE_BUILD_TYPE=Debug -DSQUISH_TSAN=ON
 	cmake --build $(BUILD_TYPE_DIR)/tsan -j $(JOBS) --target display_tests display_thread_tests
 	cd $(BUILD_TYPE_DIR)/tsan && ctest --output-on-failure -L threads
+
+# The fast physics step against the plain one under libFuzzer (clang), for FUZZ_SECONDS seconds.
+FUZZ_SECONDS ?= 30
+fuzz-step: deps
+	cmake -S . -B $(BUILD_TYPE_DIR)/fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
+	  -DCMAKE_CXX_COMPILER=clang++ -DSQUISH_TESTS=OFF -DSQUISH_FUZZ=ON
+	cmake --build $(BUILD_TYPE_DIR)/fuzz -j $(JOBS) --target step_fuzz
+	mkdir -p $(BUILD_TYPE_DIR)/fuzz/corpus
+	$(BUILD_TYPE_DIR)/fuzz/tests/fuzz/step_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	  -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 $(BUILD_TYPE_DIR)/fuzz/corpus
 
 bench: deps
 	cmake -S . -B $(BUILD_TYPE_DIR)/bench -DCMAKE_BUILD_TYPE=Release -DSQUISH_TESTS=OFF -DSQUISH_BENCH=ON

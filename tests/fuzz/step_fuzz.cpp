@@ -1,0 +1,113 @@
+// Builds a small world from the input bytes (settings, atoms, bonds, freed bond slots), steps a
+// copy with the plain step and a copy with the fast step, and stops the run at the first step
+// whose worlds differ in any count, capacity or record, bit for bit.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "sim/fast_step.h"
+#include "sim/step.h"
+#include "sim/world.h"
+
+namespace squish::sim {
+namespace {
+
+// Reads the input front to back; past its end every read gives 0.
+class ByteReader {
+ public:
+  ByteReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+
+  std::uint8_t byte() { return at_ < size_ ? data_[at_++] : 0; }
+
+  std::uint32_t word() {
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i)
+      value = value << 8 | byte();
+    return value;
+  }
+
+  // Mostly small, sane values (so atoms meet); now and then any bit pattern at all.
+  float number(float scale) {
+    const std::uint8_t kind = byte();
+    if (kind < 200) return (static_cast<float>(byte()) - 128.0f) * scale / 16.0f;
+    std::uint32_t bits = word();
+    float value = 0.0f;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+  }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t at_ = 0;
+};
+
+SimSettings readSettings(ByteReader& in) {
+  SimSettings s;
+  const std::uint8_t changed = in.byte();
+  if (changed & 1) s.atomSize = in.number(1.0f);
+  if (changed & 2) s.atomSpace = in.number(2.0f);
+  if (changed & 4) s.maxSpeed = in.number(1.0f);
+  if (changed & 8) s.yGravity = in.number(0.05f);
+  if (changed & 16) s.xGravity = in.number(0.05f);
+  if (changed & 32) s.boundDecay = in.number(0.1f);
+  if (changed & 64) {
+    s.deformFactor = in.number(0.1f);
+    s.deformThreshold = in.number(0.1f);
+    s.stiffness = in.number(0.1f);
+  }
+  if (changed & 128) {
+    s.breakThreshold = in.number(0.2f);
+    s.bondThreshold = in.number(0.1f);
+  }
+  return s;
+}
+
+World readWorld(ByteReader& in) {
+  World world;
+  const int atoms = in.byte();
+  for (int i = 0; i < atoms; ++i) {
+    const std::int32_t slot = allocateAtom(world);
+    const float x = in.number(40.0f);
+    const float y = in.number(20.0f) + 40.0f;
+    setAtom(world, slot, x, y, in.number(1.0f), in.number(1.0f), 1);
+    if (in.byte() == 255) world.atoms[slot].alive = no;
+  }
+  const int bonds = world.atomCount > 0 ? in.byte() : 0;
+  for (int k = 0; k < bonds; ++k) {
+    const std::int32_t a = 1 + in.byte() % world.atomCount;
+    const std::int32_t b = 1 + in.byte() % world.atomCount;
+    const std::int32_t slot = allocateBond(world);
+    setBond(world, slot, a, b, in.number(2.0f), 10.0f, 2);
+    if (in.byte() >= 240) freeBond(world, slot);
+  }
+  return world;
+}
+
+bool sameWorld(const World& a, const World& b) {
+  return a.atomCount == b.atomCount && a.bondCount == b.bondCount &&
+         a.atomCapacity == b.atomCapacity && a.bondCapacity == b.bondCapacity &&
+         a.atoms.size() == b.atoms.size() && a.bonds.size() == b.bonds.size() &&
+         std::memcmp(a.atoms.data(), b.atoms.data(), a.atoms.size() * sizeof(Atom)) == 0 &&
+         std::memcmp(a.bonds.data(), b.bonds.data(), a.bonds.size() * sizeof(Bond)) == 0;
+}
+
+}  // namespace
+}  // namespace squish::sim
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace squish::sim;
+  ByteReader in(data, size);
+  const SimSettings settings = readSettings(in);
+  const int steps = 1 + in.byte() % 12;
+  World plain = readWorld(in);
+  World fast = plain;
+  StepState state;
+  for (int step = 0; step < steps; ++step) {
+    stepWorld(plain, settings);
+    stepWorldFast(fast, settings, state);
+    if (!sameWorld(plain, fast)) std::abort();
+  }
+  return 0;
+}
