@@ -1,0 +1,59 @@
+// The scene reader fed from memory, then what the program does with the scene: a few physics
+// steps and one rendered frame. Every BITMAP line loads the image that follows the separator.
+#include <algorithm>
+#include <cstdlib>
+#include <string_view>
+
+#include "app/render.h"
+#include "display/image.h"
+#include "scene/scene_reader.h"
+#include "sim/fast_step.h"
+#include "sim/step.h"
+#include "tests/fuzz/fuzz_entries.h"
+#include "tests/fuzz/invariants.h"
+
+namespace squish::fuzz {
+namespace {
+
+// Steps cost in proportion to the atoms; a scene of millions is sound but would only slow the
+// search down, so it is built and drawn but not stepped.
+constexpr std::int32_t mostAtomsStepped = 5000;
+constexpr int stepsRun = 3;
+
+}  // namespace
+
+void feedSceneReader(Bytes input) {
+  const std::string_view whole(reinterpret_cast<const char*>(input.data()), input.size());
+  const std::size_t split = whole.find(imageSeparator);
+  const std::string_view text = whole.substr(0, split);
+  const Bytes image =
+      split == std::string_view::npos ? Bytes{} : input.subspan(split + imageSeparator.size());
+
+  display::Screen screen;
+  if (!display::openScreen(screen, 18, 8, 2, 0, 0)) std::abort();
+  display::setPages(screen, 1, 0);
+  const sim::ImageFileLoader loadImage = [&](const std::string&, std::span<std::uint8_t> buffer) {
+    display::loadImageMemory(screen, image, buffer);
+  };
+
+  sim::World world;
+  sim::SimSettings settings;
+  scene::readSceneText(world, settings, text, loadImage);
+  requireSoundWorld(world);
+  requireSoundPalette(screen);
+
+  if (world.atomCount <= mostAtomsStepped) {
+    sim::StepState state;
+    for (int step = 0; step < stepsRun; ++step) {
+      sim::stepWorld(world, settings);
+      sim::stepWorldFast(world, settings, state);
+    }
+    requireSoundWorld(world);
+  }
+  display::clearPage(screen);
+  app::renderWorld(screen, world, settings);
+  display::copyPage(screen, 1, 0);
+  display::closeScreen(screen);
+}
+
+}  // namespace squish::fuzz
