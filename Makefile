@@ -3,7 +3,7 @@ BUILD_TYPE_DIR := build
 ARGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps run test tsan bench fuzz-step release debug format clean
+.PHONY: all deps run test tsan bench fuzz fuzz-build fuzz-step soak release debug format clean
 
 all: release
 
@@ -30,15 +30,30 @@ tsan: deps
 	cmake --build $(BUILD_TYPE_DIR)/tsan -j $(JOBS) --target display_tests display_thread_tests
 	cd $(BUILD_TYPE_DIR)/tsan && ctest --output-on-failure -L threads
 
-# The fast physics step against the plain one under libFuzzer (clang), for FUZZ_SECONDS seconds.
+# libFuzzer targets (clang, with AddressSanitizer and UndefinedBehaviorSanitizer), each run for
+# FUZZ_SECONDS on its corpus in build/fuzz/corpus, seeded from tests/corpus; findings go to
+# build/fuzz/findings. `make fuzz` runs them all; `make fuzz-step` only the fast-step one.
 FUZZ_SECONDS ?= 30
-fuzz-step: deps
+FUZZ_TARGETS ?= step bmp scene input_script frame draw
+fuzz-build: deps
 	cmake -S . -B $(BUILD_TYPE_DIR)/fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
-	  -DCMAKE_CXX_COMPILER=clang++ -DSQUISH_TESTS=OFF -DSQUISH_FUZZ=ON
-	cmake --build $(BUILD_TYPE_DIR)/fuzz -j $(JOBS) --target step_fuzz
-	mkdir -p $(BUILD_TYPE_DIR)/fuzz/corpus
-	$(BUILD_TYPE_DIR)/fuzz/tests/fuzz/step_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
-	  -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 $(BUILD_TYPE_DIR)/fuzz/corpus
+	  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DSQUISH_TESTS=OFF -DSQUISH_FUZZ=ON
+	cmake --build $(BUILD_TYPE_DIR)/fuzz -j $(JOBS) --target $(FUZZ_TARGETS:%=%_fuzz)
+
+fuzz: fuzz-build
+	tests/fuzz/run_fuzzers.sh $(BUILD_TYPE_DIR)/fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+fuzz-step:
+	$(MAKE) fuzz FUZZ_TARGETS=step
+
+# squish-headless under the sanitizers for SOAK_FRAMES frames of random input and random
+# settings; reports the peak resident set of a short run and of the whole run. Not run in CI.
+SOAK_FRAMES ?= 1000000
+soak: deps
+	cmake -S . -B $(BUILD_TYPE_DIR)/soak -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
+	  -DSQUISH_SANITIZE=ON -DSQUISH_TESTS=OFF
+	cmake --build $(BUILD_TYPE_DIR)/soak -j $(JOBS) --target squish-headless
+	python3 tools/soak.py $(BUILD_TYPE_DIR)/soak/app/squish-headless $(SOAK_FRAMES)
 
 bench: deps
 	cmake -S . -B $(BUILD_TYPE_DIR)/bench -DCMAKE_BUILD_TYPE=Release -DSQUISH_TESTS=OFF -DSQUISH_BENCH=ON

@@ -20,7 +20,7 @@ namespace {
 using display::MessageKind;
 using display::WindowMessage;
 
-constexpr std::int64_t mostFrames = 160;
+constexpr std::int64_t mostFrames = 48;
 
 // Texts that make settings absurd: zero, negative, NaN, infinite, huge, tiny, and number forms
 // the reader must survive.

@@ -15,10 +15,22 @@
 namespace squish::fuzz {
 namespace {
 
-// Steps cost in proportion to the atoms; a scene of millions is sound but would only slow the
-// search down, so it is built and drawn but not stepped.
-constexpr std::int32_t mostAtomsStepped = 5000;
+// Steps and drawing cost in proportion to the atoms; a scene of millions is sound but would
+// only slow the search down, so reading stops at the first line that passes this many atoms,
+// and a world that holds more is neither stepped nor drawn.
+constexpr std::int32_t atomBudget = 5000;
 constexpr int stepsRun = 3;
+
+// Reads line by line (lines are independent, so this reads exactly as one call would) until
+// the world holds more atoms than the budget.
+void readWithinBudget(sim::World& world, sim::SimSettings& settings, std::string_view text,
+                      const sim::ImageFileLoader& loadImage) {
+  while (!text.empty() && world.atomCount <= atomBudget) {
+    const std::size_t end = std::min(text.find('\n'), text.size());
+    scene::readSceneText(world, settings, text.substr(0, end), loadImage);
+    text.remove_prefix(std::min(end + 1, text.size()));
+  }
+}
 
 }  // namespace
 
@@ -38,21 +50,21 @@ void feedSceneReader(Bytes input) {
 
   sim::World world;
   sim::SimSettings settings;
-  scene::readSceneText(world, settings, text, loadImage);
+  readWithinBudget(world, settings, text, loadImage);
   requireSoundWorld(world);
   requireSoundPalette(screen);
 
-  if (world.atomCount <= mostAtomsStepped) {
+  if (world.atomCount <= atomBudget) {
     sim::StepState state;
     for (int step = 0; step < stepsRun; ++step) {
       sim::stepWorld(world, settings);
       sim::stepWorldFast(world, settings, state);
     }
     requireSoundWorld(world);
+    display::clearPage(screen);
+    app::renderWorld(screen, world, settings);
+    display::copyPage(screen, 1, 0);
   }
-  display::clearPage(screen);
-  app::renderWorld(screen, world, settings);
-  display::copyPage(screen, 1, 0);
   display::closeScreen(screen);
 }
 
