@@ -157,7 +157,11 @@ bool runFrame(ProgramState& program) {
     buildScene(program);
     return true;
   }
-  sim::stepWorld(program.world, program.settings);
+  if (program.referenceStep) {
+    sim::stepWorld(program.world, program.settings);
+  } else {
+    sim::stepWorldFast(program.world, program.settings, program.stepState);
+  }
   drawPicture(program);
   return true;
 }

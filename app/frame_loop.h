@@ -10,6 +10,7 @@
 #include "display/input.h"
 #include "display/screen.h"
 #include "panel/settings_panel.h"
+#include "sim/fast_step.h"
 #include "sim/settings.h"
 #include "sim/world.h"
 #include "widgets/toolkit.h"
@@ -42,6 +43,10 @@ struct ProgramState {
   // Seeds every scene build instead of the clock reading (squish-headless --seed).
   std::optional<std::int32_t> fixedSeed;
   FrameState frame;
+  // Step with the plain all-pairs step instead of the fast one (squish-headless
+  // --reference-step); both give the same world bit for bit.
+  bool referenceStep = false;
+  sim::StepState stepState;  // the fast step's reusable buffers
 };
 
 // Opens the 640 x 480 8-bit screen with two pages, starts the toolkit, keeps the default

@@ -17,8 +17,8 @@ struct HeadlessOptions {
   std::int32_t seed = 1;
   std::string dumpFile;  // empty: no dump; "-" is standard output
   std::string shotFile;  // empty: no shot
-  // Step with the plain quadratic reference step; the plain step is the only one so far, so
-  // this changes nothing yet.
+  // Step with the plain quadratic reference step instead of the fast one; the two give
+  // identical worlds, so this only changes the speed.
   bool referenceStep = false;
   // The scene arguments as given, empty ones included: the frame loop reads them up to the
   // first empty one, exactly as squish reads its own arguments.

@@ -37,10 +37,12 @@ bool writeDump(const std::string& dump, const std::string& fileName, std::ostrea
 
 }  // namespace
 
-HeadlessProgram::HeadlessProgram(std::vector<std::string> sceneArguments, std::int32_t seed)
+HeadlessProgram::HeadlessProgram(std::vector<std::string> sceneArguments, std::int32_t seed,
+                                 bool referenceStep)
     : sceneArguments_(std::move(sceneArguments)), state_{screen_,         world_, settings_,
                                                          toolkit_,        panel_, random_,
-                                                         sceneArguments_, seed,   {}} {
+                                                         sceneArguments_, seed,   {},
+                                                         referenceStep,   {}} {
   screen_.presenter = &presenter_;
   screen_.title = "squish-headless";
   started_ = startUp(state_);
@@ -103,7 +105,7 @@ int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::
     script = std::move(read.script);
   }
 
-  HeadlessProgram program(options.scenes, options.seed);
+  HeadlessProgram program(options.scenes, options.seed, options.referenceStep);
   if (!program.started()) {
     err << "squish-headless: cannot open the screen: " << program.screen().lastErrorText << "\n";
     return runError;

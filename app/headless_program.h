@@ -18,8 +18,10 @@ namespace squish::app {
 
 class HeadlessProgram {
  public:
-  // Starts up and builds the scene; no frame has run yet.
-  HeadlessProgram(std::vector<std::string> sceneArguments, std::int32_t seed);
+  // Starts up and builds the scene; no frame has run yet. referenceStep steps with the plain
+  // all-pairs step instead of the fast one.
+  HeadlessProgram(std::vector<std::string> sceneArguments, std::int32_t seed,
+                  bool referenceStep = false);
   ~HeadlessProgram();
   HeadlessProgram(const HeadlessProgram&) = delete;
   HeadlessProgram& operator=(const HeadlessProgram&) = delete;

@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
   widgets::Toolkit toolkit;
   panel::SettingsPanel panel;
   display::RandomGenerator random;
-  app::ProgramState program{screen, world, settings, toolkit, panel, random, arguments, {}, {}};
+  app::ProgramState program{screen,    world, settings, toolkit, panel, random,
+                            arguments, {},    {},       false,   {}};
 
   if (!app::startUp(program)) {
     std::cerr << "squish: cannot open the window: " << screen.lastErrorText << "\n";

@@ -115,6 +115,31 @@ TEST(HeadlessRun, DumpsAndShotsRepeatByteForByteAndShotsReadBack) {
   display::closeScreen(reader);
 }
 
+// The fast step and the plain one give the same world and picture, frame for frame, through
+// drags, a kick and the impacts of the default scene landing.
+TEST(HeadlessRun, ReferenceStepGivesTheSameRun) {
+  ScratchDir dir;
+  const std::string input =
+      dir.write("drag.txt", "2 mouse 420 330
+3 down right
+9 mouse 200 100
+40 up right
+"
+                            "60 char 32
+");
+  const std::vector<std::string> fast = {"--frames",         "150",  "--input",
+                                         input,              "--dump", dir.path("fast.json"),
+                                         "--shot",           dir.path("fast.bmp")};
+  std::vector<std::string> plain = fast;
+  plain[5] = dir.path("plain.json");
+  plain[7] = dir.path("plain.bmp");
+  plain.push_back("--reference-step");
+  ASSERT_EQ(run(fast).status, 0);
+  ASSERT_EQ(run(plain).status, 0);
+  EXPECT_TRUE(readFile(dir.path("fast.json")) == readFile(dir.path("plain.json")));
+  EXPECT_TRUE(readFile(dir.path("fast.bmp")) == readFile(dir.path("plain.bmp")));
+}
+
 TEST(HeadlessRun, UnwritableOutputsAreReported) {
   const RunResult r = run({"--frames", "0", "--dump", "/nonexistent-dir/d.json"});
   EXPECT_EQ(r.status, 1);
