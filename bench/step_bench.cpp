@@ -4,15 +4,14 @@
 // steps per second and the ratio between the two steps follows the usual report.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "bench/bench_scenes.h"
 #include "sim/builders.h"
 #include "sim/default_scene.h"
 #include "sim/fast_step.h"
@@ -22,68 +21,7 @@
 namespace squish::sim {
 namespace {
 
-struct Scene {
-  std::string name;
-  World world;
-  SimSettings settings;
-};
-
-void settle(Scene& scene, int steps) {
-  StepState state;
-  for (int i = 0; i < steps; ++i)
-    stepWorldFast(scene.world, scene.settings, state);
-}
-
-// Boxes of 10 x 10 atoms stacked six abreast, each row of boxes 10 units above the last, after
-// 300 steps of falling: the lower rows rest on the floor and on each other.
-Scene boxPile(std::int32_t atoms) {
-  Scene scene{"pile", World{}, SimSettings{}};
-  const std::int32_t boxes = atoms / 100;
-  for (std::int32_t b = 0; b < boxes; ++b) {
-    const float x = -300.0f + static_cast<float>(b % 6) * 100.0f;
-    const float y = 5.0f + static_cast<float>(b / 6) * 100.0f;
-    buildBox(scene.world, scene.settings, x, y, 10, 10, 9 + b % 6, 0.0f);
-  }
-  settle(scene, 300);
-  return scene;
-}
-
-// One square bitmap body of side √atoms with a blank border, spaced 2 units so it spans the
-// arena (atoms of size 0.8), after 100 steps.
-Scene bitmapBody(std::int32_t atoms) {
-  Scene scene{"bitmap", World{}, SimSettings{}};
-  scene.settings.atomSpace = 2.0f;
-  scene.settings.atomSize = 0.8f;
-  const auto side = static_cast<std::int32_t>(std::lround(std::sqrt(atoms))) + 2;
-  std::vector<std::uint8_t> image(static_cast<std::size_t>(4 + side * side), 0);
-  for (std::int32_t j = 1; j + 1 < side; ++j) {
-    for (std::int32_t i = 1; i + 1 < side; ++i)
-      image[static_cast<std::size_t>(4 + j * side + i)] =
-          static_cast<std::uint8_t>(1 + (i + j) % 200);
-  }
-  const float left = -static_cast<float>(side);
-  buildBitmap(scene.world, scene.settings, image, side, side, left,
-              10.0f + 2.0f * static_cast<float>(side), 0, 0.0f);
-  settle(scene, 100);
-  return scene;
-}
-
-// Loose atoms scattered over the arena about one atom spacing apart, every one kicked with a
-// random velocity of up to maxSpeed per component, after 20 steps of collisions and bonding.
-Scene kickedCloud(std::int32_t atoms) {
-  Scene scene{"cloud", World{}, SimSettings{}};
-  std::mt19937 random(1234);
-  std::uniform_real_distribution<float> across(-315.0f, 315.0f);
-  std::uniform_real_distribution<float> up(5.0f,
-                                           5.0f + static_cast<float>(atoms) * 100.0f / 630.0f);
-  std::uniform_real_distribution<float> kick(-scene.settings.maxSpeed, scene.settings.maxSpeed);
-  for (std::int32_t i = 0; i < atoms; ++i) {
-    const std::int32_t slot = allocateAtom(scene.world);
-    setAtom(scene.world, slot, across(random), up(random), kick(random), kick(random), 12);
-  }
-  settle(scene, 20);
-  return scene;
-}
+using bench::Scene;
 
 void stepFast(benchmark::State& state, const Scene& scene) {
   World world = scene.world;
@@ -163,11 +101,11 @@ int main(int argc, char** argv) {
   using namespace squish::sim;
   benchmark::Initialize(&argc, argv);
   const std::vector<std::int32_t> sizes{1000, 10000, 100000};
-  std::vector<Scene> scenes;
+  std::vector<squish::bench::Scene> scenes;
   for (const std::int32_t atoms : sizes) {
-    scenes.push_back(boxPile(atoms));
-    scenes.push_back(bitmapBody(atoms));
-    scenes.push_back(kickedCloud(atoms));
+    scenes.push_back(squish::bench::boxPile(atoms));
+    scenes.push_back(squish::bench::bitmapBody(atoms));
+    scenes.push_back(squish::bench::kickedCloud(atoms));
   }
   benchmark::RegisterBenchmark("stepDefaultScene", stepDefaultScene);
   benchmark::RegisterBenchmark("build/bitmap300x300", buildBitmap300)
