@@ -120,13 +120,8 @@ TEST(HeadlessRun, DumpsAndShotsRepeatByteForByteAndShotsReadBack) {
 TEST(HeadlessRun, ReferenceStepGivesTheSameRun) {
   ScratchDir dir;
   const std::string input =
-      dir.write("drag.txt", "2 mouse 420 330
-3 down right
-9 mouse 200 100
-40 up right
-"
-                            "60 char 32
-");
+      dir.write("drag.txt", "2 mouse 420 330\n3 down right\n9 mouse 200 100\n40 up right\n"
+                            "60 char 32\n");
   const std::vector<std::string> fast = {"--frames",         "150",  "--input",
                                          input,              "--dump", dir.path("fast.json"),
                                          "--shot",           dir.path("fast.bmp")};
