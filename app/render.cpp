@@ -1,7 +1,14 @@
 // Draws atoms, then bonds (so bonds lie over atoms). Counts are read once before each loop.
 // Colours go to the primitives as their low 8 bits, so no atom colour can ever be taken for
 // one of the primitives' marker values (foreground colour, omitted argument).
+//
+// A world of many atoms mostly lies outside the page, so each element is first tested against
+// the page's clip rectangle in pixels, with the primitives' own rounding, and handed over only
+// when it may touch it. The screen lock is taken once for the pass instead of once per element.
 #include "app/render.h"
+
+#include <algorithm>
+#include <cmath>
 
 #include "app/table_slots.h"
 #include "display/draw.h"
@@ -11,6 +18,9 @@ namespace {
 
 constexpr float fullTurn = 6.283186f;
 constexpr std::uint32_t solidLine = 0xFFFF;
+// Circles up to this radius are tested against the page here; larger ones go straight to the
+// primitive, which clips them itself.
+constexpr float testedRadius = 1048576.0f;
 
 float screenX(const sim::Atom& atom) {
   return 320.0f + atom.pos.x;
@@ -23,31 +33,87 @@ std::uint32_t paletteIndex(std::int32_t colour) {
   return static_cast<std::uint32_t>(colour) & 0xFFu;
 }
 
+// The pixels the primitives may touch on the work page: its clip rectangle within the page,
+// left and top included, right and bottom excluded.
+struct PageArea {
+  std::int64_t left = 0;
+  std::int64_t top = 0;
+  std::int64_t right = 0;
+  std::int64_t bottom = 0;
+};
+
+PageArea drawableArea(const display::Screen& screen) {
+  const display::ClipRect& clip = screen.clipRect;
+  PageArea area;
+  area.left = std::max<std::int64_t>(clip.left, 0);
+  area.top = std::max<std::int64_t>(clip.top, 0);
+  area.right = std::min<std::int64_t>(std::int64_t{clip.left} + clip.width, screen.width);
+  area.bottom = std::min<std::int64_t>(std::int64_t{clip.top} + clip.height, screen.height);
+  return area;
+}
+
+// A circle's pixels lie within its radius (either way round, whatever the aspect) of its centre
+// pixel; the reach doubles that and adds a few pixels, so rounding can never hide a touched one.
+bool circleMissesArea(const PageArea& area, float x, float y, float radius) {
+  if (!(std::fabs(radius) <= testedRadius)) return false;
+  const std::int64_t reach = 2 * static_cast<std::int64_t>(std::fabs(radius)) + 4;
+  const std::int64_t cx = display::toPixel(x);
+  const std::int64_t cy = display::toPixel(y);
+  return cx + reach < area.left || cx - reach >= area.right || cy + reach < area.top ||
+         cy - reach >= area.bottom;
+}
+
+// Both end points beyond the same edge: the line primitive's clipping draws nothing then.
+bool lineMissesArea(const PageArea& area, float x1, float y1, float x2, float y2) {
+  const std::int64_t px1 = display::toPixel(x1);
+  const std::int64_t py1 = display::toPixel(y1);
+  const std::int64_t px2 = display::toPixel(x2);
+  const std::int64_t py2 = display::toPixel(y2);
+  return (px1 < area.left && px2 < area.left) || (px1 >= area.right && px2 >= area.right) ||
+         (py1 < area.top && py2 < area.top) || (py1 >= area.bottom && py2 >= area.bottom);
+}
+
+void drawAtoms(display::Screen& screen, const PageArea& area, const sim::World& world,
+               const sim::SimSettings& settings) {
+  const std::int32_t count = usedSlots(world.atomCount, world.atoms.size());
+  for (std::int32_t i = 1; i <= count; ++i) {
+    const sim::Atom& atom = world.atoms[i];
+    if (atom.alive != sim::yes) continue;
+    const float x = screenX(atom);
+    const float y = screenY(atom);
+    if (circleMissesArea(area, x, y, settings.atomSize)) continue;
+    display::drawCircle(screen, display::workPage, x, y, settings.atomSize,
+                        paletteIndex(atom.colour), 0.0f, 0.0f, fullTurn, 0);
+  }
+}
+
+void drawBonds(display::Screen& screen, const PageArea& area, const sim::World& world) {
+  const std::int32_t count = usedSlots(world.bondCount, world.bonds.size());
+  for (std::int32_t i = 1; i <= count; ++i) {
+    const sim::Bond& bond = world.bonds[i];
+    if (bond.alive != sim::yes) continue;
+    if (!isAtomSlot(world, bond.atomA) || !isAtomSlot(world, bond.atomB)) continue;
+    const sim::Atom& a = world.atoms[bond.atomA];
+    const sim::Atom& b = world.atoms[bond.atomB];
+    const float x1 = screenX(a);
+    const float y1 = screenY(a);
+    const float x2 = screenX(b);
+    const float y2 = screenY(b);
+    if (lineMissesArea(area, x1, y1, x2, y2)) continue;
+    display::drawLine(screen, display::workPage, x1, y1, x2, y2, paletteIndex(bond.colour),
+                      display::line, solidLine);
+  }
+}
+
 }  // namespace
 
 void renderWorld(display::Screen& screen, const sim::World& world,
                  const sim::SimSettings& settings) {
-  if (settings.showAtoms != 0) {
-    const std::int32_t count = usedSlots(world.atomCount, world.atoms.size());
-    for (std::int32_t i = 1; i <= count; ++i) {
-      const sim::Atom& atom = world.atoms[i];
-      if (atom.alive != sim::yes) continue;
-      display::drawCircle(screen, display::workPage, screenX(atom), screenY(atom),
-                          settings.atomSize, paletteIndex(atom.colour), 0.0f, 0.0f, fullTurn, 0);
-    }
-  }
-  if (settings.showBonds != 0) {
-    const std::int32_t count = usedSlots(world.bondCount, world.bonds.size());
-    for (std::int32_t i = 1; i <= count; ++i) {
-      const sim::Bond& bond = world.bonds[i];
-      if (bond.alive != sim::yes) continue;
-      if (!isAtomSlot(world, bond.atomA) || !isAtomSlot(world, bond.atomB)) continue;
-      const sim::Atom& a = world.atoms[bond.atomA];
-      const sim::Atom& b = world.atoms[bond.atomB];
-      display::drawLine(screen, display::workPage, screenX(a), screenY(a), screenX(b), screenY(b),
-                        paletteIndex(bond.colour), display::line, solidLine);
-    }
-  }
+  const display::ScreenLock lock(screen.screenLock);
+  if (!screen.isOpen) return;
+  const PageArea area = drawableArea(screen);
+  if (settings.showAtoms != 0) drawAtoms(screen, area, world, settings);
+  if (settings.showBonds != 0) drawBonds(screen, area, world);
 }
 
 }  // namespace squish::app

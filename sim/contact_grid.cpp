@@ -1,5 +1,6 @@
-// The contact grid: cells as doubly linked lists of atom slots, built once per step and kept
-// current as atoms move, and the neighbourhood search that offers candidates in slot order.
+// The contact grid: cells as runs of one flat array, filed once per step by a counting sort over
+// the slots (so each run is in slot order), entries that follow their atoms as they move, and the
+// neighbourhood search that offers candidates in slot order.
 // Sections: cells, building, searching, moving.
 #include "sim/contact_grid.h"
 
@@ -7,6 +8,7 @@
 #include <bit>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 
 namespace squish::sim {
 namespace {
@@ -17,11 +19,10 @@ namespace {
 // rounding of position × inverseCell (relative 2^-52) moves an index by under 2^-12 of a cell.
 constexpr double cellRange = 1099511627776.0;
 constexpr std::int64_t cellLimit = 1099511627776;
-constexpr std::uint32_t noBucket = 0xFFFFFFFFu;
-// Cells kept around the atoms' window for atoms that move out of it during the step.
-constexpr std::int64_t spareCells = 16;
+constexpr std::uint32_t looseMark = 0xFFFFFFFFu;
 // Past this many atoms gone loose every search pays more for them than a fresh grid costs.
-constexpr std::int32_t looseLimit = 64;
+constexpr std::size_t looseLimit = 64;
+constexpr float nowhere = std::numeric_limits<float>::quiet_NaN();
 
 bool isFinite(Vec2 p) {
   return std::isfinite(p.x) && std::isfinite(p.y);
@@ -47,36 +48,27 @@ std::uint64_t bucketOf(const ContactGrid& grid, std::int64_t column, std::int64_
   return (h + static_cast<std::uint64_t>(column)) & grid.bucketMask;
 }
 
-std::uint32_t looseBucket(const ContactGrid& grid) {
-  return static_cast<std::uint32_t>(grid.bucketMask + 1);
-}
-
-// The bucket of an atom at a finite position: its cell's, or the loose list's when the cell
-// lies beyond the range or the dense window.
+// The bucket of an atom at a finite position, or looseMark when its cell lies beyond the range
+// or the dense window.
 std::uint32_t bucketAt(const ContactGrid& grid, Vec2 pos) {
   const double x = pos.x * grid.inverseCell;
   const double y = pos.y * grid.inverseCell;
-  if (!withinCellRange(x) || !withinCellRange(y)) return looseBucket(grid);
+  if (!withinCellRange(x) || !withinCellRange(y)) return looseMark;
   const std::int64_t column = cellOf(x);
   const std::int64_t row = cellOf(y);
   if (column < grid.columnLow || column > grid.columnHigh || row < grid.rowLow ||
       row > grid.rowHigh)
-    return looseBucket(grid);
+    return looseMark;
   return static_cast<std::uint32_t>(bucketOf(grid, column, row));
 }
 
-// A dense window (the atoms' cells with spare cells around them) is used while it has no more
-// than a few cells per atom.
+// A dense window (the atoms' cells) is used while it has no more than a few cells per atom.
 void chooseLayout(ContactGrid& grid, std::int32_t count, std::int64_t columnLow,
                   std::int64_t columnHigh, std::int64_t rowLow, std::int64_t rowHigh) {
   const std::int64_t mostCells = 4 * std::int64_t{count} + 4096;
   if (columnLow > columnHigh || rowLow > rowHigh) {
-    columnLow = columnHigh = rowLow = rowHigh = 0;  // nothing to file: a window around the origin
+    columnLow = columnHigh = rowLow = rowHigh = 0;  // nothing to file: one cell at the origin
   }
-  columnLow = std::max(columnLow - spareCells, -cellLimit);
-  columnHigh = std::min(columnHigh + spareCells, cellLimit);
-  rowLow = std::max(rowLow - spareCells, -cellLimit);
-  rowHigh = std::min(rowHigh + spareCells, cellLimit);
   const std::int64_t columns = columnHigh - columnLow + 1;
   const std::int64_t rows = rowHigh - rowLow + 1;
   grid.dense = columns <= mostCells && rows <= mostCells && columns * rows <= mostCells;
@@ -95,49 +87,41 @@ void chooseLayout(ContactGrid& grid, std::int32_t count, std::int64_t columnLow,
   }
 }
 
-void link(ContactGrid& grid, std::int32_t atom, std::uint32_t bucket) {
-  const std::int32_t first = grid.head[bucket];
-  grid.next[atom] = first;
-  grid.previous[atom] = 0;
-  if (first != 0) grid.previous[first] = atom;
-  grid.head[bucket] = atom;
-  grid.atomBucket[atom] = bucket;
-  if (bucket == looseBucket(grid)) ++grid.looseAtoms;
-}
-
-void unlink(ContactGrid& grid, std::int32_t atom) {
-  const std::uint32_t bucket = grid.atomBucket[atom];
-  const std::int32_t before = grid.previous[atom];
-  const std::int32_t after = grid.next[atom];
-  if (before != 0) {
-    grid.next[before] = after;
-  } else {
-    grid.head[bucket] = after;
+// The few candidates of a search, from runs that are each in slot order.
+void sortSmall(std::vector<std::int32_t>& slots) {
+  for (std::size_t k = 1; k < slots.size(); ++k) {
+    const std::int32_t slot = slots[k];
+    std::size_t at = k;
+    while (at > 0 && slots[at - 1] > slot) {
+      slots[at] = slots[at - 1];
+      --at;
+    }
+    slots[at] = slot;
   }
-  if (after != 0) grid.previous[after] = before;
-  grid.atomBucket[atom] = noBucket;
-  if (bucket == looseBucket(grid)) --grid.looseAtoms;
 }
 
 }  // namespace
 
 // ---- Building ----
 
-// The cell is as wide as the reach of a contact (contactDistance, plus the relative 2^-23
-// that forming the offset in single precision may shave off, plus an absolute bit for
-// subnormal offsets), widened by 0.1 % for the rounding of cell indices: so an atom in contact
-// lies in one of the nine cells around the searching atom.
-void buildContactGrid(ContactGrid& grid, const World& world, float contactDistance) {
+// A cell is as wide as the reach of a contact (contactDistance, plus the relative 2^-23 that
+// forming the offset in single precision may shave off, plus an absolute bit for subnormal
+// offsets) plus the move margin, widened by 0.1 % for the rounding of cell indices and of the
+// margin test: so an atom in contact was filed in one of the nine cells around the searching
+// atom.
+void buildContactGrid(ContactGrid& grid, const World& world, float contactDistance,
+                      double moveMargin) {
   const std::int32_t count = static_cast<std::int32_t>(
       std::clamp<std::int64_t>(world.atomCount, 0, std::ssize(world.atoms) - 1));
   grid.contactDistance = contactDistance;
+  grid.moveMargin = moveMargin;
   const double reach = contactDistance * (1.0 + 0x1p-20) + 0x1p-140;
-  grid.inverseCell = 1.0 / (reach * 1.001);
+  grid.inverseCell = 1.0 / ((reach + moveMargin) * 1.001);
   const auto slots = static_cast<std::size_t>(count) + 1;
-  grid.next.resize(slots);
-  grid.previous.resize(slots);
-  grid.atomBucket.resize(slots);
-  grid.looseAtoms = 0;
+  grid.entryOf.assign(slots, -1);
+  grid.filedAt.resize(slots);
+  grid.slotBucket.assign(slots, looseMark);
+  grid.looseAtoms.clear();
 
   std::int64_t columnLow = cellLimit;
   std::int64_t columnHigh = -cellLimit;
@@ -156,20 +140,44 @@ void buildContactGrid(ContactGrid& grid, const World& world, float contactDistan
   }
   chooseLayout(grid, count, columnLow, columnHigh, rowLow, rowHigh);
 
-  grid.head.assign(grid.bucketMask + 2, 0);
+  // Counting sort: bucketStart[b + 1] counts bucket b, the running sum turns counts into starts,
+  // and filing in slot order keeps each bucket's run in slot order.
+  const std::size_t buckets = grid.bucketMask + 1;
+  grid.bucketStart.assign(buckets + 1, 0);
   for (std::int32_t slot = 1; slot <= count; ++slot) {
-    grid.atomBucket[slot] = noBucket;
     const Atom& atom = world.atoms[slot];
     if (atom.alive != yes || !isFinite(atom.pos)) continue;
-    link(grid, slot, bucketAt(grid, atom.pos));
+    const std::uint32_t bucket = bucketAt(grid, atom.pos);
+    grid.slotBucket[slot] = bucket;
+    if (bucket == looseMark) {
+      grid.looseAtoms.push_back(slot);
+    } else {
+      ++grid.bucketStart[bucket + 1];
+    }
   }
-  grid.looseWhenBuilt = grid.looseAtoms;
+  for (std::size_t b = 1; b <= buckets; ++b)
+    grid.bucketStart[b] += grid.bucketStart[b - 1];
+  grid.entries.resize(static_cast<std::size_t>(grid.bucketStart[buckets]));
+  for (std::int32_t slot = 1; slot <= count; ++slot) {
+    const std::uint32_t bucket = grid.slotBucket[slot];
+    if (bucket == looseMark) continue;
+    const std::int32_t entry = grid.bucketStart[bucket]++;
+    const Vec2 pos = world.atoms[slot].pos;
+    grid.entries[static_cast<std::size_t>(entry)] = {pos, slot};
+    grid.entryOf[slot] = entry;
+    grid.filedAt[slot] = pos;
+  }
+  // Each start has moved on to the next bucket's: shift them back.
+  for (std::size_t b = buckets; b > 0; --b)
+    grid.bucketStart[b] = grid.bucketStart[b - 1];
+  grid.bucketStart[0] = 0;
+  grid.looseWhenBuilt = grid.looseAtoms.size();
 }
 
 // ---- Searching ----
 
-// The cells of a row lie in consecutive buckets (wrapping around a hashed table), so each row
-// is one walk over up to three bucket lists.
+// The cells of a row lie in consecutive buckets (wrapping around a hashed table), and so, in the
+// dense layout, in one run of entries.
 std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, const World& world,
                                                     std::int32_t atom,
                                                     std::vector<std::int32_t>& buffer) {
@@ -177,16 +185,17 @@ std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, con
   const Atom* atoms = world.atoms.data();
   const Vec2 here = atoms[atom].pos;
   if (!isFinite(here)) return {};
-  const std::int32_t* head = grid.head.data();
-  const std::int32_t* next = grid.next.data();
   const float reach = grid.contactDistance;
-  const auto offerList = [&](std::uint64_t bucket) {
-    for (std::int32_t other = head[bucket]; other != 0; other = next[other]) {
-      const Vec2 there = atoms[other].pos;
-      const float dx = there.x - here.x;
-      const float dy = there.y - here.y;
-      if (std::fabs(dx) < reach && std::fabs(dy) < reach && other != atom) buffer.push_back(other);
-    }
+  const auto offer = [&](Vec2 there, std::int32_t other) {
+    const float dx = there.x - here.x;
+    const float dy = there.y - here.y;
+    if (std::fabs(dx) < reach && std::fabs(dy) < reach && other != atom) buffer.push_back(other);
+  };
+  const GridEntry* entries = grid.entries.data();
+  const std::int32_t* start = grid.bucketStart.data();
+  const auto offerEntries = [&](std::int32_t from, std::int32_t to) {
+    for (std::int32_t e = from; e < to; ++e)
+      offer(entries[e].pos, entries[e].slot);
   };
 
   const double x = here.x * grid.inverseCell;
@@ -195,44 +204,60 @@ std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, con
     const std::int64_t column = cellOf(x);
     const std::int64_t row = cellOf(y);
     const std::int64_t left = std::max(column - 1, grid.columnLow);
-    const std::int64_t cells = std::min(column + 1, grid.columnHigh) - left + 1;
+    const std::int64_t right = std::min(column + 1, grid.columnHigh);
     const std::int64_t bottom = std::max(row - 1, grid.rowLow);
     const std::int64_t top = std::min(row + 1, grid.rowHigh);
-    const std::uint64_t wrap = grid.dense ? ~std::uint64_t{0} : grid.bucketMask;
-    for (std::int64_t r = bottom; r <= top; ++r) {
-      const std::uint64_t first = bucketOf(grid, left, r);
-      for (std::int64_t c = 0; c < cells; ++c)
-        offerList((first + static_cast<std::uint64_t>(c)) & wrap);
+    if (left <= right) {
+      for (std::int64_t r = bottom; r <= top; ++r) {
+        const std::uint64_t first = bucketOf(grid, left, r);
+        if (grid.dense) {
+          offerEntries(start[first], start[bucketOf(grid, right, r) + 1]);
+          continue;
+        }
+        for (std::int64_t c = 0; c <= right - left; ++c) {
+          const std::uint64_t bucket = (first + static_cast<std::uint64_t>(c)) & grid.bucketMask;
+          offerEntries(start[bucket], start[bucket + 1]);
+        }
+      }
     }
   }
-  if (grid.looseAtoms > 0) offerList(looseBucket(grid));
+  for (const std::int32_t other : grid.looseAtoms)
+    offer(atoms[other].pos, other);
 
-  // Lists hold atoms in no particular order, and hashed cells sharing a bucket offer an atom
-  // once for each.
+  // Runs of different cells interleave; hashed cells sharing a bucket offer an atom once for
+  // each.
   if (buffer.size() > 1) {
-    std::sort(buffer.begin(), buffer.end());
-    buffer.erase(std::unique(buffer.begin(), buffer.end()), buffer.end());
+    sortSmall(buffer);
+    if (!grid.dense) buffer.erase(std::unique(buffer.begin(), buffer.end()), buffer.end());
   }
   return buffer;
 }
 
 // ---- Moving ----
 
-// An atom that has turned NaN or infinite leaves the grid for good: it can touch nothing again.
+// The margin is tested in double precision on the two floats, so the test is exact but for a
+// relative 2^-53, which the cell's 0.1 % covers. An atom that has turned NaN or infinite leaves
+// the grid for good: it can touch nothing again.
 bool noteMove(ContactGrid& grid, const World& world, std::int32_t atom) {
-  const std::uint32_t bucket = grid.atomBucket[atom];
-  if (bucket == noBucket) return true;
+  if (atom < 0 || static_cast<std::size_t>(atom) >= grid.entryOf.size()) return true;
+  const std::int32_t entry = grid.entryOf[atom];
+  if (entry < 0) return true;
+  GridEntry& filed = grid.entries[static_cast<std::size_t>(entry)];
   const Vec2 now = world.atoms[atom].pos;
-  if (!isFinite(now)) {
-    unlink(grid, atom);
-    return true;
+  if (isFinite(now)) {
+    const Vec2 from = grid.filedAt[atom];
+    const double movedX = std::fabs(static_cast<double>(now.x) - from.x);
+    const double movedY = std::fabs(static_cast<double>(now.y) - from.y);
+    if (movedX <= grid.moveMargin && movedY <= grid.moveMargin) {
+      filed.pos = now;
+      return true;
+    }
   }
-  const std::uint32_t moved = bucketAt(grid, now);
-  if (moved != bucket) {
-    unlink(grid, atom);
-    link(grid, atom, moved);
-  }
-  return grid.looseAtoms <= grid.looseWhenBuilt + looseLimit;
+  filed.pos = {nowhere, nowhere};
+  grid.entryOf[atom] = -1;
+  if (!isFinite(now)) return true;
+  grid.looseAtoms.push_back(atom);
+  return grid.looseAtoms.size() <= grid.looseWhenBuilt + looseLimit;
 }
 
 }  // namespace squish::sim

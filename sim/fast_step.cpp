@@ -104,15 +104,26 @@ void collidePair(World& world, const SimSettings& settings, std::int32_t a, std:
   exchangeMomentum(world, a, j, d, n, m, lenSq);
 }
 
+// How far an atom may move and stay in its cell. The clamp holds a move to about maxSpeed per
+// component, so a margin just above it keeps every atom filed but those a wall mirrors; past a
+// contact distance wider cells would cost more than the atoms they keep off the loose list.
+double moveMarginFor(const SimSettings& settings, float contactDistance) {
+  const double speed = std::fabs(static_cast<double>(settings.maxSpeed)) * 1.001;
+  const double most = contactDistance;
+  if (!(speed < most)) return most;
+  return std::max(speed, 0.25 * most);
+}
+
 void fileAtoms(const World& world, const SimSettings& settings, StepState& state) {
-  buildContactGrid(state.grid, world, 2.0f * settings.atomSize);
+  const float contactDistance = 2.0f * settings.atomSize;
+  buildContactGrid(state.grid, world, contactDistance, moveMarginFor(settings, contactDistance));
 }
 
 }  // namespace
 
 // The order is stepWorld's: every bond acts, then each atom in turn takes gravity, rebounds,
 // meets its contacts, is clamped and moves. The grid files the atoms once the bonds have acted
-// and follows each atom as it moves; when too many have left its cells, it is filed again from
+// and follows each atom as it moves; when too many have gone loose, it is filed again from
 // where the atoms stand.
 void stepWorldFast(World& world, const SimSettings& settings, StepState& state) {
   actOnBonds(world, settings, state.impulses);

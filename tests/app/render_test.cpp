@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "display/draw.h"
+
 #include "display/headless_presenter.h"
 
 namespace squish::app {
@@ -27,6 +33,27 @@ class RenderWorld : public ::testing::Test {
   void addBond(std::int32_t a, std::int32_t b, std::int32_t colour) {
     const std::int32_t i = ++world.bondCount;
     world.bonds[i] = {sim::yes, a, b, 10.0f, 10.0f, colour};
+  }
+  void addBondGrowing(std::int32_t a, std::int32_t b) {
+    const std::int32_t i = ++world.bondCount;
+    world.bonds.resize(std::max<std::size_t>(world.bonds.size(), i + 1));
+    world.bonds[i] = {sim::yes, a, b, 10.0f, 10.0f, 1 + i % 250};
+  }
+  // What rendering draws, element by element with no test of its own against the page.
+  void drawEveryElement() {
+    for (std::int32_t i = 1; i <= world.atomCount; ++i) {
+      const sim::Atom& atom = world.atoms[i];
+      display::drawCircle(screen, display::workPage, 320.0f + atom.pos.x, 480.0f - atom.pos.y,
+                          settings.atomSize, static_cast<std::uint32_t>(atom.colour), 0.0f, 0.0f,
+                          6.283186f, 0);
+    }
+    for (std::int32_t i = 1; i <= world.bondCount; ++i) {
+      const sim::Atom& a = world.atoms[world.bonds[i].atomA];
+      const sim::Atom& b = world.atoms[world.bonds[i].atomB];
+      display::drawLine(screen, display::workPage, 320.0f + a.pos.x, 480.0f - a.pos.y,
+                        320.0f + b.pos.x, 480.0f - b.pos.y,
+                        static_cast<std::uint32_t>(world.bonds[i].colour), display::line, 0xFFFF);
+    }
   }
   std::uint8_t pixel(std::int32_t x, std::int32_t y) const {
     return screen.pages[1][static_cast<std::size_t>(y) * screen.pitch + x];
@@ -123,6 +150,42 @@ TEST_F(RenderWorld, BondsToAtomsOutsideTheTableAreSkipped) {
   settings.showAtoms = 0;
   renderWorld(screen, world, settings);
   EXPECT_EQ(litPixels(), 0);
+}
+
+// The page is drawn as if every live element went to its primitive: atoms and bonds near, across
+// and far beyond every edge of the page and of a narrowed clip rectangle, radii from nothing to
+// huge, negative and NaN, end points at NaN, infinity and the int32 rim.
+TEST_F(RenderWorld, ElementsLeftOutOffThePageChangeNoPixel) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> across(-400.0f, 400.0f);
+  std::uniform_real_distribution<float> up(-60.0f, 560.0f);
+  std::uniform_int_distribution<std::int32_t> colour(1, 255);
+  for (std::int32_t i = 0; i < 400; ++i)
+    addAtom(across(random), up(random), colour(random));
+  const float oddPlaces[] = {std::nanf(""), INFINITY, -INFINITY, 3.0e9f, -3.0e9f, 1.0e30f};
+  for (const float odd : oddPlaces) {
+    addAtom(odd, 100.0f, 5);
+    addAtom(0.0f, odd, 6);
+  }
+  std::uniform_int_distribution<std::int32_t> anyAtom(1, world.atomCount);
+  for (std::int32_t k = 0; k < 600; ++k)
+    addBondGrowing(anyAtom(random), anyAtom(random));
+
+  const display::ClipRect clips[] = {screen.clipRect, {100, 50, 200, 300}};
+  const float radii[] = {0.0f, 0.8f, 4.0f, 37.5f, -6.0f, 900.0f, 3.0e9f, std::nanf("")};
+  for (const display::ClipRect& clip : clips) {
+    for (const float radius : radii) {
+      settings.atomSize = radius;
+      screen.clipRect = clip;
+      display::clearPage(screen);
+      renderWorld(screen, world, settings);
+      const std::vector<std::uint8_t> culled = screen.pages[1];
+      display::clearPage(screen);
+      drawEveryElement();
+      EXPECT_EQ(culled, screen.pages[1]) << "radius " << radius << " clip " << clip.left;
+      EXPECT_GT(litPixels(), 0);
+    }
+  }
 }
 
 }  // namespace
