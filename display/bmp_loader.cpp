@@ -4,6 +4,7 @@
 // work is bounded by the file's length, whatever sizes its header declares.
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "display/image.h"
@@ -211,6 +212,10 @@ LoadResult loadImageFile(Screen& screen, const std::string& fileName,
     ScreenLock lock(screen.screenLock);
     if (destination.empty() && !screen.isOpen) return notPossible;
   }
+  // Only ordinary files: a pipe with no writer would block forever and a device such as
+  // /dev/zero would never end.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(fileName, error)) return cannotOpen;
   std::ifstream stream(fileName, std::ios::binary);
   if (!stream) return cannotOpen;
   std::vector<std::uint8_t> bytes;

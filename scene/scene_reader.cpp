@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <fstream>
 
 #include "scene/number_reader.h"
@@ -126,6 +127,10 @@ void readSceneLine(World& world, SimSettings& settings, std::string_view line,
 }
 
 std::string readWholeFile(const std::string& fileName) {
+  // Only ordinary files: a pipe with no writer would block forever and a device such as
+  // /dev/zero would never end.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(fileName, error)) return {};
   std::ifstream file(fileName, std::ios::binary);
   std::string text;
   std::vector<char> chunk(std::size_t{1} << 16);

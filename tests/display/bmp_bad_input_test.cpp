@@ -96,6 +96,8 @@ TEST_F(BadBmp, HeightZeroLoadsNoRowsAndADirectoryIsNoImage) {
   const LoadResult result =
       loadImageFile(screen, std::filesystem::temp_directory_path().string(), image);
   EXPECT_TRUE(result == cannotOpen || result == formatError) << result;
+  // An endless device is no image either, and is not read to its end.
+  EXPECT_EQ(loadImageFile(screen, "/dev/zero", image), cannotOpen);
   EXPECT_EQ(std::count(image.begin(), image.end(), 0xEE), 12);
 }
 

@@ -2,6 +2,7 @@
 // nothing, and settings carried from one file to the next.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -66,6 +67,11 @@ TEST_F(SceneFiles, MissingOrUnreadableNamesAddNothing) {
   read(directory.string());
   read("");
   read(writeFile("empty.txt", ""));
+  // Neither a pipe with no writer nor an endless device may hang the reader.
+  const std::string pipe = (directory / "pipe").string();
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  read(pipe);
+  read("/dev/zero");
   EXPECT_EQ(fieldsOf(settings), fieldsOf(defaults));
   EXPECT_EQ(world.atomCount, 0);
 
