@@ -20,6 +20,10 @@ namespace {
 constexpr double cellRange = 1099511627776.0;
 constexpr std::int64_t cellLimit = 1099511627776;
 constexpr std::uint32_t looseMark = 0xFFFFFFFFu;
+constexpr std::uint32_t noBucket = 0xFFFFFFFEu;
+// Cells kept around the atoms' window, so that an atom moving out of it during the step still
+// finds a cell.
+constexpr std::int64_t spareCells = 16;
 // Past this many atoms gone loose every search pays more for them than a fresh grid costs.
 constexpr std::size_t looseLimit = 64;
 constexpr float nowhere = std::numeric_limits<float>::quiet_NaN();
@@ -67,8 +71,12 @@ void chooseLayout(ContactGrid& grid, std::int32_t count, std::int64_t columnLow,
                   std::int64_t columnHigh, std::int64_t rowLow, std::int64_t rowHigh) {
   const std::int64_t mostCells = 4 * std::int64_t{count} + 4096;
   if (columnLow > columnHigh || rowLow > rowHigh) {
-    columnLow = columnHigh = rowLow = rowHigh = 0;  // nothing to file: one cell at the origin
+    columnLow = columnHigh = rowLow = rowHigh = 0;  // nothing to file: a window at the origin
   }
+  columnLow = std::max(columnLow - spareCells, -cellLimit);
+  columnHigh = std::min(columnHigh + spareCells, cellLimit);
+  rowLow = std::max(rowLow - spareCells, -cellLimit);
+  rowHigh = std::min(rowHigh + spareCells, cellLimit);
   const std::int64_t columns = columnHigh - columnLow + 1;
   const std::int64_t rows = rowHigh - rowLow + 1;
   grid.dense = columns <= mostCells && rows <= mostCells && columns * rows <= mostCells;
@@ -85,6 +93,39 @@ void chooseLayout(ContactGrid& grid, std::int32_t count, std::int64_t columnLow,
     grid.rowHigh = cellLimit;
     grid.bucketMask = std::bit_ceil(std::max<std::uint64_t>(64, 2 * std::uint64_t(count))) - 1;
   }
+}
+
+void linkMover(ContactGrid& grid, std::int32_t atom, std::uint32_t bucket) {
+  const std::int32_t first = grid.moverHead[bucket];
+  grid.moverNext[atom] = first;
+  grid.moverPrevious[atom] = 0;
+  if (first != 0) grid.moverPrevious[first] = atom;
+  grid.moverHead[bucket] = atom;
+  grid.slotBucket[atom] = bucket;
+}
+
+void unlinkMover(ContactGrid& grid, std::int32_t atom) {
+  const std::int32_t before = grid.moverPrevious[atom];
+  const std::int32_t after = grid.moverNext[atom];
+  if (before != 0) {
+    grid.moverNext[before] = after;
+  } else {
+    grid.moverHead[grid.slotBucket[atom]] = after;
+  }
+  if (after != 0) grid.moverPrevious[after] = before;
+  grid.slotBucket[atom] = noBucket;
+}
+
+// Files an atom that has left its cell by where it stands now. False when the loose list has
+// grown past its limit.
+bool fileMover(ContactGrid& grid, std::int32_t atom, Vec2 now) {
+  const std::uint32_t bucket = bucketAt(grid, now);
+  if (bucket != looseMark) {
+    linkMover(grid, atom, bucket);
+    return true;
+  }
+  grid.looseAtoms.push_back(atom);
+  return grid.looseAtoms.size() <= grid.looseWhenBuilt + looseLimit;
 }
 
 // The few candidates of a search, from runs that are each in slot order.
@@ -120,7 +161,9 @@ void buildContactGrid(ContactGrid& grid, const World& world, float contactDistan
   const auto slots = static_cast<std::size_t>(count) + 1;
   grid.entryOf.assign(slots, -1);
   grid.filedAt.resize(slots);
-  grid.slotBucket.assign(slots, looseMark);
+  grid.slotBucket.resize(slots);
+  grid.moverNext.resize(slots);
+  grid.moverPrevious.resize(slots);
   grid.looseAtoms.clear();
 
   std::int64_t columnLow = cellLimit;
@@ -144,8 +187,10 @@ void buildContactGrid(ContactGrid& grid, const World& world, float contactDistan
   // and filing in slot order keeps each bucket's run in slot order.
   const std::size_t buckets = grid.bucketMask + 1;
   grid.bucketStart.assign(buckets + 1, 0);
+  grid.moverHead.assign(buckets, 0);
   for (std::int32_t slot = 1; slot <= count; ++slot) {
     const Atom& atom = world.atoms[slot];
+    grid.slotBucket[slot] = looseMark;
     if (atom.alive != yes || !isFinite(atom.pos)) continue;
     const std::uint32_t bucket = bucketAt(grid, atom.pos);
     grid.slotBucket[slot] = bucket;
@@ -167,6 +212,8 @@ void buildContactGrid(ContactGrid& grid, const World& world, float contactDistan
     grid.entryOf[slot] = entry;
     grid.filedAt[slot] = pos;
   }
+  for (std::int32_t slot = 1; slot <= count; ++slot)
+    grid.slotBucket[slot] = noBucket;
   // Each start has moved on to the next bucket's: shift them back.
   for (std::size_t b = buckets; b > 0; --b)
     grid.bucketStart[b] = grid.bucketStart[b - 1];
@@ -181,21 +228,41 @@ void buildContactGrid(ContactGrid& grid, const World& world, float contactDistan
 std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, const World& world,
                                                     std::int32_t atom,
                                                     std::vector<std::int32_t>& buffer) {
-  buffer.clear();
+  std::size_t found = 0;
   const Atom* atoms = world.atoms.data();
   const Vec2 here = atoms[atom].pos;
-  if (!isFinite(here)) return {};
+  if (!isFinite(here)) {
+    buffer.clear();
+    return {};
+  }
   const float reach = grid.contactDistance;
+  // Each atom is written to the buffer and kept only when it passes: no branch to mispredict.
+  const auto makeRoom = [&](std::size_t more) {
+    if (buffer.size() < found + more) buffer.resize(std::max(2 * buffer.size(), found + more));
+  };
   const auto offer = [&](Vec2 there, std::int32_t other) {
     const float dx = there.x - here.x;
     const float dy = there.y - here.y;
-    if (std::fabs(dx) < reach && std::fabs(dy) < reach && other != atom) buffer.push_back(other);
+    buffer[found] = other;
+    const int withinX = std::fabs(dx) < reach;
+    const int withinY = std::fabs(dy) < reach;
+    const int another = other != atom;
+    found += static_cast<std::size_t>(withinX & withinY & another);
   };
   const GridEntry* entries = grid.entries.data();
   const std::int32_t* start = grid.bucketStart.data();
+  const std::int32_t* moverHead = grid.moverHead.data();
+  const std::int32_t* moverNext = grid.moverNext.data();
   const auto offerEntries = [&](std::int32_t from, std::int32_t to) {
+    makeRoom(static_cast<std::size_t>(to - from));
     for (std::int32_t e = from; e < to; ++e)
       offer(entries[e].pos, entries[e].slot);
+  };
+  const auto offerMovers = [&](std::uint64_t bucket) {
+    for (std::int32_t other = moverHead[bucket]; other != 0; other = moverNext[other]) {
+      makeRoom(1);
+      offer(atoms[other].pos, other);
+    }
   };
 
   const double x = here.x * grid.inverseCell;
@@ -211,18 +278,24 @@ std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, con
       for (std::int64_t r = bottom; r <= top; ++r) {
         const std::uint64_t first = bucketOf(grid, left, r);
         if (grid.dense) {
-          offerEntries(start[first], start[bucketOf(grid, right, r) + 1]);
+          const std::uint64_t last = bucketOf(grid, right, r);
+          offerEntries(start[first], start[last + 1]);
+          for (std::uint64_t bucket = first; bucket <= last; ++bucket)
+            offerMovers(bucket);
           continue;
         }
         for (std::int64_t c = 0; c <= right - left; ++c) {
           const std::uint64_t bucket = (first + static_cast<std::uint64_t>(c)) & grid.bucketMask;
           offerEntries(start[bucket], start[bucket + 1]);
+          offerMovers(bucket);
         }
       }
     }
   }
+  makeRoom(grid.looseAtoms.size());
   for (const std::int32_t other : grid.looseAtoms)
     offer(atoms[other].pos, other);
+  buffer.resize(found);
 
   // Runs of different cells interleave; hashed cells sharing a bucket offer an atom once for
   // each.
@@ -240,24 +313,29 @@ std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, con
 // the grid for good: it can touch nothing again.
 bool noteMove(ContactGrid& grid, const World& world, std::int32_t atom) {
   if (atom < 0 || static_cast<std::size_t>(atom) >= grid.entryOf.size()) return true;
-  const std::int32_t entry = grid.entryOf[atom];
-  if (entry < 0) return true;
-  GridEntry& filed = grid.entries[static_cast<std::size_t>(entry)];
   const Vec2 now = world.atoms[atom].pos;
-  if (isFinite(now)) {
-    const Vec2 from = grid.filedAt[atom];
-    const double movedX = std::fabs(static_cast<double>(now.x) - from.x);
-    const double movedY = std::fabs(static_cast<double>(now.y) - from.y);
-    if (movedX <= grid.moveMargin && movedY <= grid.moveMargin) {
-      filed.pos = now;
-      return true;
+  const bool finite = isFinite(now);
+  const std::int32_t entry = grid.entryOf[atom];
+  if (entry >= 0) {
+    GridEntry& filed = grid.entries[static_cast<std::size_t>(entry)];
+    if (finite) {
+      const Vec2 from = grid.filedAt[atom];
+      const double movedX = std::fabs(static_cast<double>(now.x) - from.x);
+      const double movedY = std::fabs(static_cast<double>(now.y) - from.y);
+      if (movedX <= grid.moveMargin && movedY <= grid.moveMargin) {
+        filed.pos = now;
+        return true;
+      }
     }
+    filed.pos = {nowhere, nowhere};
+    grid.entryOf[atom] = -1;
+    return !finite || fileMover(grid, atom, now);
   }
-  filed.pos = {nowhere, nowhere};
-  grid.entryOf[atom] = -1;
-  if (!isFinite(now)) return true;
-  grid.looseAtoms.push_back(atom);
-  return grid.looseAtoms.size() <= grid.looseWhenBuilt + looseLimit;
+  const std::uint32_t bucket = grid.slotBucket[atom];
+  if (bucket == noBucket) return true;  // loose, or out of the grid
+  if (finite && bucketAt(grid, now) == bucket) return true;
+  unlinkMover(grid, atom);
+  return !finite || fileMover(grid, atom, now);
 }
 
 }  // namespace squish::sim

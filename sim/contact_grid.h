@@ -20,9 +20,11 @@ struct GridEntry {
 // Built at the start of the atom loop. Each atom stays in the cell it was filed in while it
 // moves no more than `moveMargin` from where it was filed (a cell is a contact distance plus
 // that margin wide, so its neighbours still hold every atom within reach); its entry follows its
-// position. An atom that goes further, or whose coordinates lie beyond the cells (finite but
-// huge), is kept on a loose list that every search reads. Atoms at NaN or infinite positions
-// are left out: they never touch anything. The buffers only ever grow and are reused.
+// position. An atom that goes further joins the list of its cell's movers, which holds atoms
+// where they stand now, and changes list as it changes cell. An atom whose cell lies beyond the
+// cells in use (or whose coordinates are finite but huge) is kept on a loose list that every
+// search reads. Atoms at NaN or infinite positions are left out: they never touch anything.
+// The buffers only ever grow and are reused.
 struct ContactGrid {
   float contactDistance = 0.0f;  // 2 x atomSize, as the contact test forms it
   double moveMargin = 0.0;
@@ -36,12 +38,15 @@ struct ContactGrid {
   std::int64_t rowLow = 0;
   std::int64_t rowHigh = -1;
   std::uint64_t bucketMask = 0;
-  std::vector<std::int32_t> bucketStart;  // per bucket, and one past the last: its first entry
-  std::vector<GridEntry> entries;         // bucket after bucket, each in increasing slot order
-  std::vector<std::int32_t> entryOf;      // per slot: its entry, or -1 when not in a cell
-  std::vector<Vec2> filedAt;              // per slot: where it stood when filed
-  std::vector<std::uint32_t> slotBucket;  // per slot, while building
-  std::vector<std::int32_t> looseAtoms;   // slots read by every search
+  std::vector<std::int32_t> bucketStart;    // per bucket, and one past the last: its first entry
+  std::vector<GridEntry> entries;           // bucket after bucket, each in increasing slot order
+  std::vector<std::int32_t> entryOf;        // per slot: its entry, or -1 when not in a cell
+  std::vector<Vec2> filedAt;                // per slot: where it stood when filed
+  std::vector<std::uint32_t> slotBucket;    // per slot: its movers' list, while building its cell
+  std::vector<std::int32_t> moverHead;      // per bucket: first atom of its movers, 0 for none
+  std::vector<std::int32_t> moverNext;      // per slot: the next mover in its bucket, 0 at the end
+  std::vector<std::int32_t> moverPrevious;  // per slot: the mover before it, 0 at the head
+  std::vector<std::int32_t> looseAtoms;     // slots read by every search
   std::size_t looseWhenBuilt = 0;
 };
 
@@ -60,9 +65,9 @@ std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, con
                                                     std::int32_t atom,
                                                     std::vector<std::int32_t>& buffer);
 
-// Brings an atom's entry to its new position, or moves it to the loose list when it has gone
-// further than the margin. Returns false when so many atoms have gone loose since the grid was
-// built that it should be built again.
+// Brings an atom's entry to its new position, or makes it a mover (or loose) when it has gone
+// further than the margin; a mover follows its position from list to list. Returns false when so
+// many atoms have gone loose since the grid was built that it should be built again.
 bool noteMove(ContactGrid& grid, const World& world, std::int32_t atom);
 
 }  // namespace squish::sim

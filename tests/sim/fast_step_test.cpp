@@ -10,8 +10,10 @@
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <vector>
 
 #include "sim/builders.h"
+#include "sim/contact_grid.h"
 #include "sim/default_scene.h"
 #include "sim/step.h"
 #include "tests/sim/test_world.h"
@@ -240,6 +242,57 @@ TEST(FastStep, AtomsLeavingTheirCellsOrTheGridKeepEveryContact) {
   expectSameSteps(world, settings, state, 20);
   settings.atomSize = 0.001f;
   expectSameSteps(world, settings, state, 5);
+}
+
+// The grid's answer is exactly the atoms within reach in each axis, in slot order, each once,
+// while atoms creep within their cells, jump to other cells, leave the cells in use and turn
+// NaN between searches (for good, as in a step), on a dense window and on a hashed one.
+TEST(FastStep, GridOffersExactlyTheAtomsWithinReachInSlotOrder) {
+  std::mt19937 random(99);
+  std::uniform_real_distribution<float> near(-40.0f, 40.0f);
+  std::uniform_real_distribution<float> step(-3.0f, 3.0f);
+  std::uniform_int_distribution<int> pick(0, 9);
+  for (const float far : {0.0f, 1.0e7f}) {
+    World world;
+    for (int i = 0; i < 300; ++i)
+      addTestAtom(world, near(random), near(random), 0.0f, 0.0f);
+    addTestAtom(world, far, far, 0.0f, 0.0f);  // far away: the cells are hashed
+    addTestAtom(world, 3.0e15f, 0.0f, 0.0f, 0.0f);
+    ContactGrid grid;
+    const float reach = 6.0f;
+    buildContactGrid(grid, world, reach, 1.5);
+    std::vector<std::int32_t> buffer;
+    for (int round = 0; round < 20; ++round) {
+      for (std::int32_t i = 1; i <= world.atomCount; ++i) {
+        std::vector<std::int32_t> expected;
+        const Vec2 here = world.atoms[i].pos;
+        for (std::int32_t j = 1; j <= world.atomCount; ++j) {
+          const Vec2 there = world.atoms[j].pos;
+          if (j != i && std::fabs(there.x - here.x) < reach && std::fabs(there.y - here.y) < reach)
+            expected.push_back(j);
+        }
+        const auto found = findContactCandidates(grid, world, i, buffer);
+        ASSERT_EQ(std::vector<std::int32_t>(found.begin(), found.end()), expected)
+            << "atom " << i << " round " << round;
+      }
+      for (std::int32_t i = 1; i <= 300; ++i) {
+        Vec2& pos = world.atoms[i].pos;
+        if (std::isnan(pos.x)) continue;  // as in a step: nothing brings a NaN atom back
+        const int kind = pick(random);
+        if (kind == 0) {
+          pos = {near(random), near(random)};  // a jump, maybe to another cell
+        } else if (kind == 1 && round == 10) {
+          pos.y += 5000.0f;  // out of the cells in use
+        } else if (kind == 2 && round == 15) {
+          pos.x = std::numeric_limits<float>::quiet_NaN();
+        } else {
+          pos.x += step(random);
+          pos.y += step(random);
+        }
+        if (!noteMove(grid, world, i)) buildContactGrid(grid, world, reach, 1.5);
+      }
+    }
+  }
 }
 
 }  // namespace
