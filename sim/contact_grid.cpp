@@ -96,11 +96,11 @@ void chooseLayout(ContactGrid& grid, std::int32_t count, std::int64_t columnLow,
 }
 
 void linkMover(ContactGrid& grid, std::int32_t atom, std::uint32_t bucket) {
-  const std::int32_t first = grid.moverHead[bucket];
+  const std::int32_t first = grid.buckets[bucket].firstMover;
   grid.moverNext[atom] = first;
   grid.moverPrevious[atom] = 0;
   if (first != 0) grid.moverPrevious[first] = atom;
-  grid.moverHead[bucket] = atom;
+  grid.buckets[bucket].firstMover = atom;
   grid.slotBucket[atom] = bucket;
 }
 
@@ -110,7 +110,7 @@ void unlinkMover(ContactGrid& grid, std::int32_t atom) {
   if (before != 0) {
     grid.moverNext[before] = after;
   } else {
-    grid.moverHead[grid.slotBucket[atom]] = after;
+    grid.buckets[grid.slotBucket[atom]].firstMover = after;
   }
   if (after != 0) grid.moverPrevious[after] = before;
   grid.slotBucket[atom] = noBucket;
@@ -129,7 +129,7 @@ bool fileMover(ContactGrid& grid, std::int32_t atom, Vec2 now) {
 }
 
 // The few candidates of a search, from runs that are each in slot order.
-void sortSmall(std::vector<std::int32_t>& slots) {
+void sortSmall(std::span<std::int32_t> slots) {
   for (std::size_t k = 1; k < slots.size(); ++k) {
     const std::int32_t slot = slots[k];
     std::size_t at = k;
@@ -183,11 +183,10 @@ void buildContactGrid(ContactGrid& grid, const World& world, float contactDistan
   }
   chooseLayout(grid, count, columnLow, columnHigh, rowLow, rowHigh);
 
-  // Counting sort: bucketStart[b + 1] counts bucket b, the running sum turns counts into starts,
+  // Counting sort: firstEntry of b + 1 counts bucket b, the running sum turns counts into starts,
   // and filing in slot order keeps each bucket's run in slot order.
   const std::size_t buckets = grid.bucketMask + 1;
-  grid.bucketStart.assign(buckets + 1, 0);
-  grid.moverHead.assign(buckets, 0);
+  grid.buckets.assign(buckets + 1, GridBucket{});
   for (std::int32_t slot = 1; slot <= count; ++slot) {
     const Atom& atom = world.atoms[slot];
     grid.slotBucket[slot] = looseMark;
@@ -197,16 +196,16 @@ void buildContactGrid(ContactGrid& grid, const World& world, float contactDistan
     if (bucket == looseMark) {
       grid.looseAtoms.push_back(slot);
     } else {
-      ++grid.bucketStart[bucket + 1];
+      ++grid.buckets[bucket + 1].firstEntry;
     }
   }
   for (std::size_t b = 1; b <= buckets; ++b)
-    grid.bucketStart[b] += grid.bucketStart[b - 1];
-  grid.entries.resize(static_cast<std::size_t>(grid.bucketStart[buckets]));
+    grid.buckets[b].firstEntry += grid.buckets[b - 1].firstEntry;
+  grid.entries.resize(static_cast<std::size_t>(grid.buckets[buckets].firstEntry));
   for (std::int32_t slot = 1; slot <= count; ++slot) {
     const std::uint32_t bucket = grid.slotBucket[slot];
     if (bucket == looseMark) continue;
-    const std::int32_t entry = grid.bucketStart[bucket]++;
+    const std::int32_t entry = grid.buckets[bucket].firstEntry++;
     const Vec2 pos = world.atoms[slot].pos;
     grid.entries[static_cast<std::size_t>(entry)] = {pos, slot};
     grid.entryOf[slot] = entry;
@@ -216,8 +215,8 @@ void buildContactGrid(ContactGrid& grid, const World& world, float contactDistan
     grid.slotBucket[slot] = noBucket;
   // Each start has moved on to the next bucket's: shift them back.
   for (std::size_t b = buckets; b > 0; --b)
-    grid.bucketStart[b] = grid.bucketStart[b - 1];
-  grid.bucketStart[0] = 0;
+    grid.buckets[b].firstEntry = grid.buckets[b - 1].firstEntry;
+  grid.buckets[0].firstEntry = 0;
   grid.looseWhenBuilt = grid.looseAtoms.size();
 }
 
@@ -231,10 +230,7 @@ std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, con
   std::size_t found = 0;
   const Atom* atoms = world.atoms.data();
   const Vec2 here = atoms[atom].pos;
-  if (!isFinite(here)) {
-    buffer.clear();
-    return {};
-  }
+  if (!isFinite(here)) return {};
   const float reach = grid.contactDistance;
   // Each atom is written to the buffer and kept only when it passes: no branch to mispredict.
   const auto makeRoom = [&](std::size_t more) {
@@ -250,8 +246,7 @@ std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, con
     found += static_cast<std::size_t>(withinX & withinY & another);
   };
   const GridEntry* entries = grid.entries.data();
-  const std::int32_t* start = grid.bucketStart.data();
-  const std::int32_t* moverHead = grid.moverHead.data();
+  const GridBucket* cells = grid.buckets.data();
   const std::int32_t* moverNext = grid.moverNext.data();
   const auto offerEntries = [&](std::int32_t from, std::int32_t to) {
     makeRoom(static_cast<std::size_t>(to - from));
@@ -259,7 +254,7 @@ std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, con
       offer(entries[e].pos, entries[e].slot);
   };
   const auto offerMovers = [&](std::uint64_t bucket) {
-    for (std::int32_t other = moverHead[bucket]; other != 0; other = moverNext[other]) {
+    for (std::int32_t other = cells[bucket].firstMover; other != 0; other = moverNext[other]) {
       makeRoom(1);
       offer(atoms[other].pos, other);
     }
@@ -279,14 +274,14 @@ std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, con
         const std::uint64_t first = bucketOf(grid, left, r);
         if (grid.dense) {
           const std::uint64_t last = bucketOf(grid, right, r);
-          offerEntries(start[first], start[last + 1]);
+          offerEntries(cells[first].firstEntry, cells[last + 1].firstEntry);
           for (std::uint64_t bucket = first; bucket <= last; ++bucket)
             offerMovers(bucket);
           continue;
         }
         for (std::int64_t c = 0; c <= right - left; ++c) {
           const std::uint64_t bucket = (first + static_cast<std::uint64_t>(c)) & grid.bucketMask;
-          offerEntries(start[bucket], start[bucket + 1]);
+          offerEntries(cells[bucket].firstEntry, cells[bucket + 1].firstEntry);
           offerMovers(bucket);
         }
       }
@@ -295,15 +290,17 @@ std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, con
   makeRoom(grid.looseAtoms.size());
   for (const std::int32_t other : grid.looseAtoms)
     offer(atoms[other].pos, other);
-  buffer.resize(found);
 
   // Runs of different cells interleave; hashed cells sharing a bucket offer an atom once for
   // each.
-  if (buffer.size() > 1) {
-    sortSmall(buffer);
-    if (!grid.dense) buffer.erase(std::unique(buffer.begin(), buffer.end()), buffer.end());
+  const std::span<std::int32_t> candidates(buffer.data(), found);
+  if (found > 1) {
+    sortSmall(candidates);
+    if (!grid.dense)
+      return candidates.first(static_cast<std::size_t>(
+          std::unique(candidates.begin(), candidates.end()) - candidates.begin()));
   }
-  return buffer;
+  return candidates;
 }
 
 // ---- Moving ----

@@ -11,6 +11,13 @@
 
 namespace squish::sim {
 
+// One bucket: where its run of entries begins, and the first of its movers (0 for none), side
+// by side so a search reads both from one cache line.
+struct GridBucket {
+  std::int32_t firstEntry = 0;
+  std::int32_t firstMover = 0;
+};
+
 // One filed atom: where it stands now (kept current as it moves) and its slot.
 struct GridEntry {
   Vec2 pos;
@@ -38,12 +45,11 @@ struct ContactGrid {
   std::int64_t rowLow = 0;
   std::int64_t rowHigh = -1;
   std::uint64_t bucketMask = 0;
-  std::vector<std::int32_t> bucketStart;    // per bucket, and one past the last: its first entry
+  std::vector<GridBucket> buckets;          // and one past the last, whose run begins at the end
   std::vector<GridEntry> entries;           // bucket after bucket, each in increasing slot order
   std::vector<std::int32_t> entryOf;        // per slot: its entry, or -1 when not in a cell
   std::vector<Vec2> filedAt;                // per slot: where it stood when filed
   std::vector<std::uint32_t> slotBucket;    // per slot: its movers' list, while building its cell
-  std::vector<std::int32_t> moverHead;      // per bucket: first atom of its movers, 0 for none
   std::vector<std::int32_t> moverNext;      // per slot: the next mover in its bucket, 0 at the end
   std::vector<std::int32_t> moverPrevious;  // per slot: the mover before it, 0 at the head
   std::vector<std::int32_t> looseAtoms;     // slots read by every search
@@ -59,8 +65,8 @@ void buildContactGrid(ContactGrid& grid, const World& world, float contactDistan
 // Every atom other than `atom` that may be in contact with it where the atoms stand now, in
 // increasing slot order: each passes |dx| < contactDistance and |dy| < contactDistance with
 // the offset formed as the contact test forms it. Since the contact test's length is never
-// below either component, no atom it would accept is left out. The result lies in `buffer`
-// and is valid until its next use.
+// below either component, no atom it would accept is left out. The result lies at the start
+// of `buffer` (which only grows) and is valid until its next use.
 std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, const World& world,
                                                     std::int32_t atom,
                                                     std::vector<std::int32_t>& buffer);

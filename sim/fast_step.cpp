@@ -104,14 +104,17 @@ void collidePair(World& world, const SimSettings& settings, std::int32_t a, std:
   exchangeMomentum(world, a, j, d, n, m, lenSq);
 }
 
-// The largest velocity component of a live atom, NaN aside.
+// The largest velocity component of a live atom; NaN fails every comparison and is passed over.
 float largestSpeed(const World& world) {
   const std::int64_t count = std::min<std::int64_t>(world.atomCount, std::ssize(world.atoms) - 1);
   float largest = 0.0f;
   for (std::int64_t i = 1; i <= count; ++i) {
     const Atom& atom = world.atoms[i];
     if (atom.alive != yes) continue;
-    largest = std::fmax(largest, std::fmax(std::fabs(atom.vel.x), std::fabs(atom.vel.y)));
+    const float x = std::fabs(atom.vel.x);
+    const float y = std::fabs(atom.vel.y);
+    if (x > largest) largest = x;
+    if (y > largest) largest = y;
   }
   return largest;
 }
