@@ -104,44 +104,15 @@ void collidePair(World& world, const SimSettings& settings, std::int32_t a, std:
   exchangeMomentum(world, a, j, d, n, m, lenSq);
 }
 
-// The largest velocity component of a live atom; NaN fails every comparison and is passed over.
-float largestSpeed(const World& world) {
-  const std::int64_t count = std::min<std::int64_t>(world.atomCount, std::ssize(world.atoms) - 1);
-  float largest = 0.0f;
-  for (std::int64_t i = 1; i <= count; ++i) {
-    const Atom& atom = world.atoms[i];
-    if (atom.alive != yes) continue;
-    const float x = std::fabs(atom.vel.x);
-    const float y = std::fabs(atom.vel.y);
-    if (x > largest) largest = x;
-    if (y > largest) largest = y;
-  }
-  return largest;
-}
-
-// How far an atom may move and stay in its cell. The clamp holds a move to about maxSpeed per
-// component, and atoms seldom move much faster than the fastest does as the step begins, so a
-// margin of twice that keeps nearly every atom filed but those a wall mirrors. Past a contact
-// distance wider cells would cost more than the atoms they keep off the loose list.
-double moveMarginFor(const World& world, const SimSettings& settings, float contactDistance) {
-  const double most = contactDistance;
-  const double clamped = std::fabs(static_cast<double>(settings.maxSpeed)) * 1.001;
-  const double bound = clamped < most ? clamped : most;
-  const double expected = 2.0 * largestSpeed(world) + 0.125 * most;
-  return expected < bound ? expected : bound;
-}
-
 void fileAtoms(const World& world, const SimSettings& settings, StepState& state) {
-  const float contactDistance = 2.0f * settings.atomSize;
-  buildContactGrid(state.grid, world, contactDistance,
-                   moveMarginFor(world, settings, contactDistance));
+  buildContactGrid(state.grid, world, 2.0f * settings.atomSize);
 }
 
 }  // namespace
 
 // The order is stepWorld's: every bond acts, then each atom in turn takes gravity, rebounds,
 // meets its contacts, is clamped and moves. The grid files the atoms once the bonds have acted
-// and follows each atom as it moves; when too many have gone loose, it is filed again from
+// and follows each atom as it moves; when too many have left its cells, it is filed again from
 // where the atoms stand.
 void stepWorldFast(World& world, const SimSettings& settings, StepState& state) {
   actOnBonds(world, settings, state.impulses);

@@ -260,7 +260,7 @@ TEST(FastStep, GridOffersExactlyTheAtomsWithinReachInSlotOrder) {
     addTestAtom(world, 3.0e15f, 0.0f, 0.0f, 0.0f);
     ContactGrid grid;
     const float reach = 6.0f;
-    buildContactGrid(grid, world, reach, 1.5);
+    buildContactGrid(grid, world, reach);
     std::vector<std::int32_t> buffer;
     for (int round = 0; round < 20; ++round) {
       for (std::int32_t i = 1; i <= world.atomCount; ++i) {
@@ -289,7 +289,7 @@ TEST(FastStep, GridOffersExactlyTheAtomsWithinReachInSlotOrder) {
           pos.x += step(random);
           pos.y += step(random);
         }
-        if (!noteMove(grid, world, i)) buildContactGrid(grid, world, reach, 1.5);
+        if (!noteMove(grid, world, i)) buildContactGrid(grid, world, reach);
       }
     }
   }
