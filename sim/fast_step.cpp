@@ -1,6 +1,6 @@
-// The fast physics step. Gravity, rebound, clamp and move are stepWorld's own; the bond spring
-// and the contact are copies of updateBond and collideAtom's loop body, expression for
-// expression, so every float rounds the same way (the differential tests hold them to it). What
+// The fast physics step. Gravity, rebound, clamp, move and the contact of a pair are the plain
+// step's own; the bond spring is a copy of updateBond, expression for expression, so every
+// float rounds the same way (the differential tests hold it to that). What
 // differs is the contact search: each atom meets just the grid's candidates, in slot order,
 // which are the only atoms the all-pairs loop would find in contact.
 #include "sim/fast_step.h"
@@ -8,12 +8,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sim/contact.h"
 #include "sim/step.h"
 
 namespace squish::sim {
 namespace {
-
-constexpr std::int32_t impactBondColour = 15;
 
 enum class ContactSearch { none, grid, allPairs };
 
@@ -65,43 +64,6 @@ void actOnBonds(World& world, const SimSettings& settings, std::vector<Vec2>& im
     vecAddTo(world.atoms[record.atomB].vel, impulses[k]);
     vecSubFrom(world.atoms[record.atomA].vel, impulses[k]);
   }
-}
-
-// Mirrors collideAtom's exchange: the components of the two velocities along the line of
-// centres swap, both parts taken before either velocity changes.
-void exchangeMomentum(World& world, std::int32_t a, std::int32_t j, Vec2 d, Vec2 n, float m,
-                      float lenSq) {
-  Vec2 p1;
-  vecScaled(p1, d, m);
-  const Vec2 velJ = world.atoms[j].vel;
-  const float m2 = (n.x * velJ.x + n.y * velJ.y) / lenSq;
-  Vec2 p2;
-  vecScaled(p2, n, m2);
-  vecAddTo(world.atoms[a].vel, p2);
-  vecSubFrom(world.atoms[a].vel, p1);
-  vecAddTo(world.atoms[j].vel, p1);
-  vecSubFrom(world.atoms[j].vel, p2);
-}
-
-// One pass of collideAtom's loop body for the pair (a, j), with the same tests in the same
-// order and the same single-precision expressions.
-void collidePair(World& world, const SimSettings& settings, std::int32_t a, std::int32_t j) {
-  Vec2 d;
-  vecSub(d, world.atoms[j].pos, world.atoms[a].pos);
-  if (d.x + d.y >= 4.0f * settings.atomSize) return;
-  Vec2 n;
-  vecNegated(n, d);
-  const float len = vecLength(d);
-  if (len >= 2.0f * settings.atomSize) return;
-  const float lenSq = d.x * d.x + d.y * d.y;
-  const Vec2 velA = world.atoms[a].vel;
-  const float m = (d.x * velA.x + d.y * velA.y) / lenSq;
-  if (!(m >= 0.0f)) return;
-  if (m > settings.bondThreshold && bondExists(world, a, j) == no) {
-    const std::int32_t b = allocateBond(world);
-    setBond(world, b, a, j, settings.atomSpace, settings.atomSpace, impactBondColour);
-  }
-  exchangeMomentum(world, a, j, d, n, m, lenSq);
 }
 
 void fileAtoms(const World& world, const SimSettings& settings, StepState& state) {

@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "sim/contact.h"
+
 namespace squish::sim {
 namespace {
 
@@ -14,24 +16,6 @@ constexpr float leftWallX = -320.0f;
 // Mirroring x about a wall at w gives 2w - x; the sums are written out as single constants.
 constexpr float rightMirrorSum = 640.0f;
 constexpr float leftMirrorSum = -640.0f;
-constexpr std::int32_t impactBondColour = 15;
-
-// Swaps the components of the two velocities along the line of centres, keeping the
-// perpendicular ones: an elastic collision of equal masses. Both parts are taken before either
-// velocity changes.
-void exchangeMomentum(World& world, std::int32_t a, std::int32_t j, Vec2 d, Vec2 n, float m,
-                      float lenSq) {
-  Vec2 p1;
-  vecScaled(p1, d, m);
-  const Vec2 velJ = world.atoms[j].vel;
-  const float m2 = (n.x * velJ.x + n.y * velJ.y) / lenSq;
-  Vec2 p2;
-  vecScaled(p2, n, m2);
-  vecAddTo(world.atoms[a].vel, p2);
-  vecSubFrom(world.atoms[a].vel, p1);
-  vecAddTo(world.atoms[j].vel, p1);
-  vecSubFrom(world.atoms[j].vel, p2);
-}
 
 }  // namespace
 
@@ -80,29 +64,10 @@ void reboundWalls(World& world, const SimSettings& settings, std::int32_t atom) 
 }
 
 void collideAtom(World& world, const SimSettings& settings, std::int32_t atom) {
-  const std::int32_t a = atom;
   const std::int32_t count = world.atomCount;
   for (std::int32_t j = 1; j <= count; ++j) {
-    if (j == a || world.atoms[j].alive != yes) continue;
-    Vec2 d;
-    vecSub(d, world.atoms[j].pos, world.atoms[a].pos);
-    // The signed sum only spares the square root; it never rejects a pair in contact.
-    if (d.x + d.y >= 4.0f * settings.atomSize) continue;
-    Vec2 n;
-    vecNegated(n, d);
-    const float len = vecLength(d);
-    if (len >= 2.0f * settings.atomSize) continue;
-    const float lenSq = d.x * d.x + d.y * d.y;
-    const Vec2 velA = world.atoms[a].vel;
-    // The approach rate of a towards j; a pair at one position gives NaN and does nothing.
-    const float m = (d.x * velA.x + d.y * velA.y) / lenSq;
-    if (!(m >= 0.0f)) continue;
-    if (m > settings.bondThreshold && bondExists(world, a, j) == no) {
-      // A table that cannot grow hands out slot 0, which setBond ignores: no bond is made.
-      const std::int32_t b = allocateBond(world);
-      setBond(world, b, a, j, settings.atomSpace, settings.atomSpace, impactBondColour);
-    }
-    exchangeMomentum(world, a, j, d, n, m, lenSq);
+    if (j == atom || world.atoms[j].alive != yes) continue;
+    collidePair(world, settings, atom, j);
   }
 }
 

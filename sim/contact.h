@@ -1,0 +1,55 @@
+#pragma once
+// Contact between two atoms: the test, the impact bond and the exchange of momentum. Inline so
+// that both the plain step and the fast one run the very same expressions in the same order.
+#include <cstdint>
+
+#include "sim/settings.h"
+#include "sim/vec2.h"
+#include "sim/world.h"
+
+namespace squish::sim {
+
+inline constexpr std::int32_t impactBondColour = 15;
+
+// Swaps the components of the two velocities along the line of centres, keeping the
+// perpendicular ones: an elastic collision of equal masses. Both parts are taken before either
+// velocity changes.
+inline void exchangeMomentum(World& world, std::int32_t a, std::int32_t j, Vec2 d, Vec2 n, float m,
+                             float lenSq) {
+  Vec2 p1;
+  vecScaled(p1, d, m);
+  const Vec2 velJ = world.atoms[j].vel;
+  const float m2 = (n.x * velJ.x + n.y * velJ.y) / lenSq;
+  Vec2 p2;
+  vecScaled(p2, n, m2);
+  vecAddTo(world.atoms[a].vel, p2);
+  vecSubFrom(world.atoms[a].vel, p1);
+  vecAddTo(world.atoms[j].vel, p1);
+  vecSubFrom(world.atoms[j].vel, p2);
+}
+
+// Live atom a meets live atom j (j != a): nothing unless they touch while a moves towards j; a
+// fast enough approach glues them with a new bond first.
+inline void collidePair(World& world, const SimSettings& settings, std::int32_t a, std::int32_t j) {
+  Vec2 d;
+  vecSub(d, world.atoms[j].pos, world.atoms[a].pos);
+  // The signed sum only spares the square root; it never rejects a pair in contact.
+  if (d.x + d.y >= 4.0f * settings.atomSize) return;
+  Vec2 n;
+  vecNegated(n, d);
+  const float len = vecLength(d);
+  if (len >= 2.0f * settings.atomSize) return;
+  const float lenSq = d.x * d.x + d.y * d.y;
+  const Vec2 velA = world.atoms[a].vel;
+  // The approach rate of a towards j; a pair at one position gives NaN and does nothing.
+  const float m = (d.x * velA.x + d.y * velA.y) / lenSq;
+  if (!(m >= 0.0f)) return;
+  if (m > settings.bondThreshold && bondExists(world, a, j) == no) {
+    // A table that cannot grow hands out slot 0, which setBond ignores: no bond is made.
+    const std::int32_t b = allocateBond(world);
+    setBond(world, b, a, j, settings.atomSpace, settings.atomSpace, impactBondColour);
+  }
+  exchangeMomentum(world, a, j, d, n, m, lenSq);
+}
+
+}  // namespace squish::sim
