@@ -5,29 +5,13 @@
 #include "display/screen.h"
 
 namespace squish::display {
-namespace {
 
-// Larger pictures than this are refused rather than allocated.
-constexpr std::int64_t largestPicturePixels = std::int64_t{1} << 26;
-
-}  // namespace
-
-bool HeadlessPresenter::start(Screen& screen, std::string& whyNot) {
-  const std::int64_t pixels = static_cast<std::int64_t>(screen.width) * screen.height;
-  if (screen.width <= 0 || screen.height <= 0 || pixels > largestPicturePixels) {
-    whyNot = "the picture size is out of range";
-    return false;
-  }
-  picture_.assign(static_cast<std::size_t>(pixels), 0u);
-  pictureWidth_ = screen.width;
+bool HeadlessPresenter::start(Screen&, std::string&) {
   pass_ = PresenterPass{};
   return true;
 }
 
-void HeadlessPresenter::stop(Screen&) {
-  picture_.clear();
-  pictureWidth_ = 0;
-}
+void HeadlessPresenter::stop(Screen&) {}
 
 void HeadlessPresenter::beforeFrame(Screen& screen) {
   ++frames_;
@@ -44,10 +28,9 @@ void HeadlessPresenter::queueMessage(const WindowMessage& message) {
   queue_.push_back(message);
 }
 
-PictureRows HeadlessPresenter::beginRows(std::int32_t first, std::int32_t) {
-  const std::size_t offset = static_cast<std::size_t>(first) * pictureWidth_;
-  if (offset >= picture_.size()) return {};
-  return {std::span<std::uint32_t>(picture_).subspan(offset), pictureWidth_};
+// No window: nothing to convert the changed rows into.
+PictureRows HeadlessPresenter::beginRows(std::int32_t, std::int32_t) {
+  return {};
 }
 
 void HeadlessPresenter::finishRows(std::int32_t, std::int32_t, bool) {}

@@ -1,9 +1,10 @@
 #pragma once
 // The presenter without a window: window messages come from a queue the caller fills, the
 // pass runs synchronously before every frame, and the clock is virtual, so runs repeat exactly.
+// There is no picture to show: the pass only clears the dirty rows, and whoever wants the
+// picture reads the visible page.
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <vector>
 
 #include "display/presenter.h"
@@ -25,9 +26,6 @@ class HeadlessPresenter : public Presenter, private PassBackend {
   // when it is delivered (42 and 54 Shift, 29 Ctrl, 56 Alt), and it makes no character.
   void queueMessage(const WindowMessage& message);
 
-  // The picture as last shown, 0xFFRRGGBB by row; empty while not started.
-  std::span<const std::uint32_t> picture() const { return picture_; }
-
  private:
   PictureRows beginRows(std::int32_t first, std::int32_t last) override;
   void finishRows(std::int32_t first, std::int32_t last, bool written) override;
@@ -37,8 +35,6 @@ class HeadlessPresenter : public Presenter, private PassBackend {
   std::int64_t frames_ = 0;
   std::vector<WindowMessage> queue_;
   std::size_t delivered_ = 0;
-  std::vector<std::uint32_t> picture_;
-  std::int32_t pictureWidth_ = 0;
   PresenterPass pass_;
 };
 

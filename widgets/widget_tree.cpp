@@ -93,12 +93,13 @@ void destroyOne(Toolkit& toolkit, Widget* widget) {
   toolkit.releaseList = widget;
 }
 
-// Marks the subtree as being destroyed, so that neither a nested destroyWidget nor a new child
-// can reach it while its destroy events run.
-void markSubtreeDestroyed(Widget* top) {
+// Visits top and every widget below it in pre-order, without recursion or storage: down to the
+// first child, else on to the next sibling, climbing back up until one is found.
+template <typename Visit>
+void forEachInSubtree(Widget* top, Visit visit) {
   Widget* widget = top;
   while (widget != nullptr) {
-    widget->destroyed = true;
+    visit(widget);
     if (widget->firstChild != nullptr) {
       widget = widget->firstChild;
       continue;
@@ -109,20 +110,16 @@ void markSubtreeDestroyed(Widget* top) {
   }
 }
 
+// Marks the subtree as being destroyed, so that neither a nested destroyWidget nor a new child
+// can reach it while its destroy events run.
+void markSubtreeDestroyed(Widget* top) {
+  forEachInSubtree(top, [](Widget* widget) { widget->destroyed = true; });
+}
+
 // ---- Position ----
 
 void offsetSubtree(Widget* top, std::int32_t dx, std::int32_t dy) {
-  Widget* widget = top;
-  while (widget != nullptr) {
-    moveRect(widget->rect, dx, dy);
-    if (widget->firstChild != nullptr) {
-      widget = widget->firstChild;
-      continue;
-    }
-    while (widget != top && widget->nextSibling == nullptr)
-      widget = widget->parent;
-    widget = widget == top ? nullptr : widget->nextSibling;
-  }
+  forEachInSubtree(top, [dx, dy](Widget* widget) { moveRect(widget->rect, dx, dy); });
 }
 
 Rect originOf(const Widget* widget) {

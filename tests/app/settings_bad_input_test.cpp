@@ -1,13 +1,11 @@
 // Absurd settings (0, negative, NaN, infinite, 1e30) reaching the running program through the
 // settings panel's Apply and through scene files: a thousand frames each must finish, with the
-// world's tables sound and every frame drawn. The screen runs without a presenter, as the
-// pixels shown are not what is checked here.
+// world's tables sound and every frame drawn.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/frame_loop.h"
 #include "display/window_messages.h"
 #include "panel/settings_panel.h"
 #include "tests/app/headless_fixture.h"
@@ -24,62 +22,46 @@ constexpr const char* smallScene =
     "BOX=0,100,4,3,14,0\nBOX=-100,200,3,3,12,0.3\nTRIANGLE=100,50,4,9,-0.2\n";
 const std::vector<std::string> absurdValues = {"0", "-1", "nan", "1e999", "-1e999", "1e30"};
 
+// A headless run of the program with helpers to type into the panel and to drag and kick.
 class Program {
  public:
-  explicit Program(std::vector<std::string> scenes)
-      : scenes_(std::move(scenes)),
-        state_{.screen = screen_,
-               .world = world_,
-               .settings = settings_,
-               .toolkit = toolkit_,
-               .panel = panel_,
-               .random = random_,
-               .sceneArguments = scenes_,
-               .fixedSeed = 1,
-               .frame = {},
-               .referenceStep = false,
-               .stepState = {}} {
-    started_ = startUp(state_);
-    if (started_) buildScene(state_);
-  }
-  ~Program() {
-    if (started_) shutDown(state_);
-  }
+  explicit Program(std::vector<std::string> scenes) : program_(std::move(scenes), 1) {}
 
   void send(display::MessageKind kind, std::int32_t value = 0, std::int32_t y = 0) {
     display::WindowMessage message;
     message.kind = kind;
     message.value = value;
     message.y = y;
-    display::ScreenLock lock(screen_.screenLock);
-    display::handleWindowMessage(screen_, message);
+    program_.queueMessage(message);
   }
 
   // Fills every field with text and clicks Apply.
   void applyToEveryField(const std::string& text) {
-    panel::showSettingsPanel(panel_, toolkit_, settings_);
+    showPanel();
     for (std::int32_t n = 1; n <= panel::rowCount; ++n) {
-      panel::setFieldText(toolkit_, panel_.panelWindow, panel::fieldIdBase + n, text);
+      panel::setFieldText(program_.toolkit(), program_.panel().panelWindow, panel::fieldIdBase + n,
+                          text);
     }
     clickApply();
   }
 
   // The panel filled from the settings, one field changed, then Apply.
   void applyToField(std::int32_t row, const std::string& text) {
-    panel::showSettingsPanel(panel_, toolkit_, settings_);
-    panel::setFieldText(toolkit_, panel_.panelWindow, panel::fieldIdBase + row, text);
+    showPanel();
+    panel::setFieldText(program_.toolkit(), program_.panel().panelWindow, panel::fieldIdBase + row,
+                        text);
     clickApply();
   }
 
   // A frame for the press and one for the release.
   void clickApply() {
     const widgets::Rect apply =
-        widgets::findChild(toolkit_, panel_.panelWindow, panel::applyId)->rect;
+        widgets::findChild(program_.toolkit(), program_.panel().panelWindow, panel::applyId)->rect;
     send(display::MessageKind::pointerMove, apply.x + 2, apply.y + 2);
     send(display::MessageKind::buttonDown, 1);
-    runFrame(state_);
+    program_.runFrame();
     send(display::MessageKind::buttonUp, 1);
-    runFrame(state_);
+    program_.runFrame();
   }
 
   // Runs the frames with the pointer dragging whatever is under it, and a kick now and then.
@@ -88,39 +70,36 @@ class Program {
     send(display::MessageKind::buttonDown, 2);
     for (int n = 0; n < count; ++n) {
       if (n % 100 == 50) send(display::MessageKind::character, ' ');
-      ASSERT_TRUE(runFrame(state_));
+      ASSERT_TRUE(program_.runFrame());
     }
     send(display::MessageKind::buttonUp, 2);
   }
 
-  void expectSoundWorld() const {
-    EXPECT_LE(world_.atomCount, world_.atomCapacity);
-    EXPECT_LE(world_.bondCount, world_.bondCapacity);
-    for (std::int32_t b = 1; b <= world_.bondCount; ++b) {
-      if (world_.bonds[b].alive == sim::no) continue;
-      EXPECT_GE(world_.bonds[b].atomA, 1);
-      EXPECT_LE(world_.bonds[b].atomA, world_.atomCount);
-      EXPECT_GE(world_.bonds[b].atomB, 1);
-      EXPECT_LE(world_.bonds[b].atomB, world_.atomCount);
+  void expectSoundWorld() {
+    const sim::World& world = program_.world();
+    EXPECT_LE(world.atomCount, world.atomCapacity);
+    EXPECT_LE(world.bondCount, world.bondCapacity);
+    for (std::int32_t b = 1; b <= world.bondCount; ++b) {
+      if (world.bonds[b].alive == sim::no) continue;
+      EXPECT_GE(world.bonds[b].atomA, 1);
+      EXPECT_LE(world.bonds[b].atomA, world.atomCount);
+      EXPECT_GE(world.bonds[b].atomB, 1);
+      EXPECT_LE(world.bonds[b].atomB, world.atomCount);
     }
-    EXPECT_GE(state_.frame.heldAtom, 0);
-    EXPECT_LE(state_.frame.heldAtom, world_.atomCount);
+    EXPECT_GE(program_.frame().heldAtom, 0);
+    EXPECT_LE(program_.frame().heldAtom, world.atomCount);
   }
 
-  bool started() const { return started_; }
-  const sim::SimSettings& settings() const { return settings_; }
-  const sim::World& world() const { return world_; }
+  bool started() const { return program_.started(); }
+  sim::SimSettings& settings() { return program_.settings(); }
+  sim::World& world() { return program_.world(); }
 
  private:
-  std::vector<std::string> scenes_;
-  display::Screen screen_;
-  sim::World world_;
-  sim::SimSettings settings_;
-  widgets::Toolkit toolkit_;
-  panel::SettingsPanel panel_;
-  display::RandomGenerator random_;
-  ProgramState state_;
-  bool started_ = false;
+  void showPanel() {
+    panel::showSettingsPanel(program_.panel(), program_.toolkit(), program_.settings());
+  }
+
+  HeadlessProgram program_;
 };
 
 TEST(AbsurdSettings, AppliedThroughThePanelEveryFrameStillFinishes) {
