@@ -168,27 +168,13 @@ void buildContactGrid(ContactGrid& grid, const World& world, float contactDistan
 
 // ---- Searching ----
 
-// The cells of a row lie in consecutive buckets (wrapping around a hashed table), so each row
-// is one walk over up to three bucket lists.
-std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, const World& world,
-                                                    std::int32_t atom,
-                                                    std::vector<std::int32_t>& buffer) {
-  buffer.clear();
-  const Atom* atoms = world.atoms.data();
-  const Vec2 here = atoms[atom].pos;
-  if (!isFinite(here)) return {};
-  const std::int32_t* head = grid.head.data();
-  const std::int32_t* next = grid.next.data();
-  const float reach = grid.contactDistance;
-  const auto offerList = [&](std::uint64_t bucket) {
-    for (std::int32_t other = head[bucket]; other != 0; other = next[other]) {
-      const Vec2 there = atoms[other].pos;
-      const float dx = there.x - here.x;
-      const float dy = there.y - here.y;
-      if (std::fabs(dx) < reach && std::fabs(dy) < reach && other != atom) buffer.push_back(other);
-    }
-  };
+namespace {
 
+// The buckets a search around `here` walks: the cells of each of up to three rows lie in
+// consecutive buckets (wrapping around a hashed table), and the loose list comes last.
+// Returns how many it wrote to `buckets`, at most ten.
+int bucketsAround(const ContactGrid& grid, Vec2 here, std::uint64_t* buckets) {
+  int count = 0;
   const double x = here.x * grid.inverseCell;
   const double y = here.y * grid.inverseCell;
   if (std::fabs(x) < cellRange + 2.0 && std::fabs(y) < cellRange + 2.0) {
@@ -202,11 +188,36 @@ std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, con
     for (std::int64_t r = bottom; r <= top; ++r) {
       const std::uint64_t first = bucketOf(grid, left, r);
       for (std::int64_t c = 0; c < cells; ++c)
-        offerList((first + static_cast<std::uint64_t>(c)) & wrap);
+        buckets[count++] = (first + static_cast<std::uint64_t>(c)) & wrap;
     }
   }
-  if (grid.looseAtoms > 0) offerList(looseBucket(grid));
+  if (grid.looseAtoms > 0) buckets[count++] = looseBucket(grid);
+  return count;
+}
 
+}  // namespace
+
+std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, const World& world,
+                                                    std::int32_t atom,
+                                                    std::vector<std::int32_t>& buffer) {
+  buffer.clear();
+  const Atom* atoms = world.atoms.data();
+  const Vec2 here = atoms[atom].pos;
+  if (!isFinite(here)) return {};
+  std::uint64_t buckets[10];
+  const int walks = bucketsAround(grid, here, buckets);
+  const std::int32_t* head = grid.head.data();
+  const std::int32_t* next = grid.next.data();
+  const float reach = grid.contactDistance;
+  for (int k = 0; k < walks; ++k) {
+    for (std::int32_t other = head[buckets[k]]; other != 0; other = next[other]) {
+      const Vec2 there = atoms[other].pos;
+      const float dx = there.x - here.x;
+      const float dy = there.y - here.y;
+      if ((std::fabs(dx) < reach) & (std::fabs(dy) < reach) & (other != atom))
+        buffer.push_back(other);
+    }
+  }
   // Lists hold atoms in no particular order, and hashed cells sharing a bucket offer an atom
   // once for each.
   if (buffer.size() > 1) {

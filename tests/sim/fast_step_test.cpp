@@ -244,6 +244,20 @@ TEST(FastStep, AtomsLeavingTheirCellsOrTheGridKeepEveryContact) {
   expectSameSteps(world, settings, state, 5);
 }
 
+// Every live atom but `atom` within reach of it in each axis, in slot order: what a search must
+// give.
+std::vector<std::int32_t> atomsWithinReach(const World& world, std::int32_t atom, float reach) {
+  std::vector<std::int32_t> expected;
+  const Vec2 here = world.atoms[atom].pos;
+  for (std::int32_t j = 1; j <= world.atomCount; ++j) {
+    const Vec2 there = world.atoms[j].pos;
+    if (j != atom && world.atoms[j].alive == yes && std::fabs(there.x - here.x) < reach &&
+        std::fabs(there.y - here.y) < reach)
+      expected.push_back(j);
+  }
+  return expected;
+}
+
 // The grid's answer is exactly the atoms within reach in each axis, in slot order, each once,
 // while atoms creep within their cells, jump to other cells, leave the cells in use and turn
 // NaN between searches (for good, as in a step), on a dense window and on a hashed one.
@@ -264,15 +278,9 @@ TEST(FastStep, GridOffersExactlyTheAtomsWithinReachInSlotOrder) {
     std::vector<std::int32_t> buffer;
     for (int round = 0; round < 20; ++round) {
       for (std::int32_t i = 1; i <= world.atomCount; ++i) {
-        std::vector<std::int32_t> expected;
-        const Vec2 here = world.atoms[i].pos;
-        for (std::int32_t j = 1; j <= world.atomCount; ++j) {
-          const Vec2 there = world.atoms[j].pos;
-          if (j != i && std::fabs(there.x - here.x) < reach && std::fabs(there.y - here.y) < reach)
-            expected.push_back(j);
-        }
         const auto found = findContactCandidates(grid, world, i, buffer);
-        ASSERT_EQ(std::vector<std::int32_t>(found.begin(), found.end()), expected)
+        ASSERT_EQ(std::vector<std::int32_t>(found.begin(), found.end()),
+                  atomsWithinReach(world, i, reach))
             << "atom " << i << " round " << round;
       }
       for (std::int32_t i = 1; i <= 300; ++i) {
