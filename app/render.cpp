@@ -4,10 +4,11 @@
 //
 // A world of many atoms mostly lies outside the page, so each element is first tested against
 // the page's clip rectangle in pixels, with the primitives' own rounding, and handed over only
-// when it may touch it. The screen lock is taken once for the pass instead of once per element.
+// when it may touch it, in batches. The screen lock is held for the whole pass.
 #include "app/render.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "app/table_slots.h"
@@ -16,7 +17,6 @@
 namespace squish::app {
 namespace {
 
-constexpr float fullTurn = 6.283186f;
 constexpr std::uint32_t solidLine = 0xFFFF;
 // Circles up to this radius are tested against the page here; larger ones go straight to the
 // primitive, which clips them itself.
@@ -64,17 +64,21 @@ bool circleMissesArea(const PageArea& area, float x, float y, float radius) {
 }
 
 // Both end points beyond the same edge: the line primitive's clipping draws nothing then.
-bool lineMissesArea(const PageArea& area, float x1, float y1, float x2, float y2) {
-  const std::int64_t px1 = display::toPixel(x1);
-  const std::int64_t py1 = display::toPixel(y1);
-  const std::int64_t px2 = display::toPixel(x2);
-  const std::int64_t py2 = display::toPixel(y2);
-  return (px1 < area.left && px2 < area.left) || (px1 >= area.right && px2 >= area.right) ||
-         (py1 < area.top && py2 < area.top) || (py1 >= area.bottom && py2 >= area.bottom);
+bool lineMissesArea(const PageArea& area, const display::PixelLine& line) {
+  return (line.x1 < area.left && line.x2 < area.left) ||
+         (line.x1 >= area.right && line.x2 >= area.right) ||
+         (line.y1 < area.top && line.y2 < area.top) ||
+         (line.y1 >= area.bottom && line.y2 >= area.bottom);
 }
+
+// Elements go to the primitives in batches, in table order, so the lock and the page are
+// looked up once a batch rather than once an element.
+constexpr std::size_t batchSize = 512;
 
 void drawAtoms(display::Screen& screen, const PageArea& area, const sim::World& world,
                const sim::SimSettings& settings) {
+  std::array<display::CircleCentre, batchSize> batch;
+  std::size_t used = 0;
   const std::int32_t count = usedSlots(world.atomCount, world.atoms.size());
   for (std::int32_t i = 1; i <= count; ++i) {
     const sim::Atom& atom = world.atoms[i];
@@ -82,12 +86,19 @@ void drawAtoms(display::Screen& screen, const PageArea& area, const sim::World& 
     const float x = screenX(atom);
     const float y = screenY(atom);
     if (circleMissesArea(area, x, y, settings.atomSize)) continue;
-    display::drawCircle(screen, display::workPage, x, y, settings.atomSize,
-                        paletteIndex(atom.colour), 0.0f, 0.0f, fullTurn, 0);
+    batch[used++] = {x, y, paletteIndex(atom.colour)};
+    if (used == batchSize) {
+      display::drawCircles(screen, display::workPage, batch, settings.atomSize);
+      used = 0;
+    }
   }
+  display::drawCircles(screen, display::workPage, {batch.data(), used}, settings.atomSize);
 }
 
+// A line with a NaN end point draws nothing; the others are rounded to pixels once, here.
 void drawBonds(display::Screen& screen, const PageArea& area, const sim::World& world) {
+  std::array<display::PixelLine, batchSize> batch;
+  std::size_t used = 0;
   const std::int32_t count = usedSlots(world.bondCount, world.bonds.size());
   for (std::int32_t i = 1; i <= count; ++i) {
     const sim::Bond& bond = world.bonds[i];
@@ -99,10 +110,17 @@ void drawBonds(display::Screen& screen, const PageArea& area, const sim::World& 
     const float y1 = screenY(a);
     const float x2 = screenX(b);
     const float y2 = screenY(b);
-    if (lineMissesArea(area, x1, y1, x2, y2)) continue;
-    display::drawLine(screen, display::workPage, x1, y1, x2, y2, paletteIndex(bond.colour),
-                      display::line, solidLine);
+    if (std::isnan(x1) || std::isnan(y1) || std::isnan(x2) || std::isnan(y2)) continue;
+    const display::PixelLine line{display::toPixel(x1), display::toPixel(y1), display::toPixel(x2),
+                                  display::toPixel(y2), paletteIndex(bond.colour)};
+    if (lineMissesArea(area, line)) continue;
+    batch[used++] = line;
+    if (used == batchSize) {
+      display::drawPixelLines(screen, display::workPage, batch, solidLine);
+      used = 0;
+    }
   }
+  display::drawPixelLines(screen, display::workPage, {batch.data(), used}, solidLine);
 }
 
 }  // namespace

@@ -158,8 +158,9 @@ void plotLine(const Surface& surface, const LinePoints& p, std::uint8_t index,
   std::int64_t x = p.x1;
   std::int64_t y = p.y1;
   std::int64_t error = 2 * minor - major;
+  const bool solid = style == 0xFFFFu;
   for (std::int64_t step = 0; step <= major; ++step) {
-    if (styleAllows(style, p, step, major)) *surface.at(x, y) = index;
+    if (solid || styleAllows(style, p, step, major)) *surface.at(x, y) = index;
     if (error >= 0) {
       if (xMajor) {
         y += sy;
@@ -290,14 +291,6 @@ void drawEllipse(Screen& screen, const Surface& surface, const Ellipse& shape, f
 
 }  // namespace
 
-std::int32_t toPixel(double v) {
-  if (std::isnan(v)) return 0;
-  const double shifted = v > 0 ? v + 0.5 : v - 0.5;
-  if (shifted >= 2147483648.0) return std::numeric_limits<std::int32_t>::max();
-  if (shifted <= -2147483649.0) return std::numeric_limits<std::int32_t>::min();
-  return static_cast<std::int32_t>(shifted);
-}
-
 void drawLine(Screen& screen, DrawTarget target, float x1, float y1, float x2, float y2,
               std::uint32_t colour, std::int32_t shape, std::uint32_t style) {
   ScreenLock lock(screen.screenLock);
@@ -314,42 +307,77 @@ void drawLine(Screen& screen, DrawTarget target, float x1, float y1, float x2, f
   }
 }
 
+namespace {
+
+// The radii of an ellipse drawn with `radius` and `aspect` (0 for the default aspect), each
+// limited to maxRadius; NaN in either means nothing is drawn.
+struct Radii {
+  float rx = 0.0f;
+  float ry = 0.0f;
+};
+
+Radii ellipseRadii(const Screen& screen, float radius, float aspect) {
+  if (aspect == 0.0f) {
+    aspect = static_cast<float>(static_cast<double>(screen.height) / screen.width * 4.0 / 3.0);
+  }
+  Radii radii{radius, radius * aspect};
+  if (aspect > 1.0f) radii = {radius / aspect, radius};
+  if (std::isnan(radii.rx) || std::isnan(radii.ry)) return radii;
+  return {limitRadius(radii.rx), limitRadius(radii.ry)};
+}
+
+void drawEllipseAt(Screen& screen, const Surface& surface, float x, float y, Radii radii,
+                   std::uint8_t index, bool filled) {
+  if (std::isnan(x) || std::isnan(y) || std::isnan(radii.rx) || std::isnan(radii.ry)) return;
+  Ellipse shape;
+  const std::int64_t cx = toPixel(x);
+  shape.cy = toPixel(y);
+  shape.left = truncToInt64(static_cast<double>(cx) - static_cast<double>(radii.rx));
+  shape.right = truncToInt64(static_cast<double>(cx) + static_cast<double>(radii.rx));
+  shape.filled = filled;
+  if (std::max(shape.left, shape.right) < surface.clipLeft ||
+      std::min(shape.left, shape.right) >= surface.clipRight) {
+    return;
+  }
+  if (radii.ry == 0.0f) {  // a flat ellipse is its middle row, filled either way
+    fillRun(surface, shape.cy, shape.left, shape.right, index);
+    markSurfaceRows(screen, surface, shape.cy, shape.cy);
+    return;
+  }
+  drawEllipse(screen, surface, shape, radii.rx, radii.ry, index);
+}
+
+}  // namespace
+
 void drawCircle(Screen& screen, DrawTarget target, float x, float y, float radius,
                 std::uint32_t colour, float aspect, float /*startAngle*/, float /*endAngle*/,
                 std::int32_t filled) {
   ScreenLock lock(screen.screenLock);
   const std::optional<Surface> surface = surfaceFor(screen, target);
   if (!surface) return;
-  if (aspect == 0.0f) {
-    aspect = static_cast<float>(static_cast<double>(screen.height) / screen.width * 4.0 / 3.0);
-  }
-  float rx = radius;
-  float ry = radius * aspect;
-  if (aspect > 1.0f) {
-    rx = radius / aspect;
-    ry = radius;
-  }
-  if (std::isnan(x) || std::isnan(y) || std::isnan(rx) || std::isnan(ry)) return;
-  rx = limitRadius(rx);
-  ry = limitRadius(ry);
+  drawEllipseAt(screen, *surface, x, y, ellipseRadii(screen, radius, aspect),
+                colourIndex(screen, colour), filled != 0);
+}
 
-  Ellipse shape;
-  const std::int64_t cx = toPixel(x);
-  shape.cy = toPixel(y);
-  shape.left = truncToInt64(static_cast<double>(cx) - static_cast<double>(rx));
-  shape.right = truncToInt64(static_cast<double>(cx) + static_cast<double>(rx));
-  shape.filled = filled != 0;
-  const std::uint8_t index = colourIndex(screen, colour);
-  if (std::max(shape.left, shape.right) < surface->clipLeft ||
-      std::min(shape.left, shape.right) >= surface->clipRight) {
-    return;
+void drawPixelLines(Screen& screen, DrawTarget target, std::span<const PixelLine> lines,
+                    std::uint32_t style) {
+  ScreenLock lock(screen.screenLock);
+  const std::optional<Surface> surface = surfaceFor(screen, target);
+  if (!surface) return;
+  for (const PixelLine& l : lines) {
+    drawSegment(screen, *surface, {l.x1, l.y1, l.x2, l.y2}, colourIndex(screen, l.colour),
+                style & 0xFFFFu);
   }
-  if (ry == 0.0f) {  // a flat ellipse is its middle row, filled either way
-    fillRun(*surface, shape.cy, shape.left, shape.right, index);
-    markSurfaceRows(screen, *surface, shape.cy, shape.cy);
-    return;
-  }
-  drawEllipse(screen, *surface, shape, rx, ry, index);
+}
+
+void drawCircles(Screen& screen, DrawTarget target, std::span<const CircleCentre> centres,
+                 float radius) {
+  ScreenLock lock(screen.screenLock);
+  const std::optional<Surface> surface = surfaceFor(screen, target);
+  if (!surface) return;
+  const Radii radii = ellipseRadii(screen, radius, 0.0f);
+  for (const CircleCentre& c : centres)
+    drawEllipseAt(screen, *surface, c.x, c.y, radii, colourIndex(screen, c.colour), false);
 }
 
 }  // namespace squish::display

@@ -1,7 +1,9 @@
 #pragma once
 // Drawing primitives: lines, box outlines, filled boxes and circles on the screen's work page
 // or on an image, rounded to pixels by one rule and clipped to the target.
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <span>
 
 #include "display/screen.h"
@@ -16,8 +18,14 @@ inline constexpr DrawTarget workPage{};
 enum LineShape : std::int32_t { line = 0, boxOutline = 1, filledBox = 2 };
 
 // Float coordinate to pixel, halves away from zero, computed in double precision. Saturates to
-// the int32 range; NaN gives 0.
-std::int32_t toPixel(double v);
+// the int32 range; NaN gives 0. Inline: renderers call it for every element.
+inline std::int32_t toPixel(double v) {
+  if (std::isnan(v)) return 0;
+  const double shifted = v > 0 ? v + 0.5 : v - 0.5;
+  if (shifted >= 2147483648.0) return std::numeric_limits<std::int32_t>::max();
+  if (shifted <= -2147483649.0) return std::numeric_limits<std::int32_t>::min();
+  return static_cast<std::int32_t>(shifted);
+}
 
 // Shape 0 is a line (style: a 16-bit mask, bit 15 for the first given end point), 1 a box
 // outline and 2 a filled box between the two corners. NaN in any coordinate draws nothing.
@@ -30,5 +38,27 @@ void drawLine(Screen& screen, DrawTarget target, float x1, float y1, float x2, f
 void drawCircle(Screen& screen, DrawTarget target, float x, float y, float radius,
                 std::uint32_t colour, float aspect, float startAngle, float endAngle,
                 std::int32_t filled);
+
+// Many elements on one target in one call, for callers that draw thousands: the lock is taken
+// and the target's surface found once. A PixelLine is drawn exactly as drawLine draws a solid
+// line (shape 0) whose end points round to these pixels; a CircleCentre exactly as drawCircle
+// draws an outline of the whole ellipse with the default aspect.
+struct PixelLine {
+  std::int32_t x1 = 0;
+  std::int32_t y1 = 0;
+  std::int32_t x2 = 0;
+  std::int32_t y2 = 0;
+  std::uint32_t colour = 0;
+};
+void drawPixelLines(Screen& screen, DrawTarget target, std::span<const PixelLine> lines,
+                    std::uint32_t style);
+
+struct CircleCentre {
+  float x = 0.0f;
+  float y = 0.0f;
+  std::uint32_t colour = 0;
+};
+void drawCircles(Screen& screen, DrawTarget target, std::span<const CircleCentre> centres,
+                 float radius);
 
 }  // namespace squish::display
