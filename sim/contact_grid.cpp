@@ -157,13 +157,33 @@ void buildContactGrid(ContactGrid& grid, const World& world, float contactDistan
   chooseLayout(grid, count, columnLow, columnHigh, rowLow, rowHigh);
 
   grid.head.assign(grid.bucketMask + 2, 0);
+  grid.slots = count;
+  grid.filedLive.resize(slots);
+  grid.filedAt.resize(slots);
   for (std::int32_t slot = 1; slot <= count; ++slot) {
     grid.atomBucket[slot] = noBucket;
     const Atom& atom = world.atoms[slot];
+    grid.filedLive[slot] = atom.alive == yes ? 1 : 0;
+    grid.filedAt[slot] = atom.pos;
     if (atom.alive != yes || !isFinite(atom.pos)) continue;
     link(grid, slot, bucketAt(grid, atom.pos));
   }
   grid.looseWhenBuilt = grid.looseAtoms;
+}
+
+bool gridFilesWorld(const ContactGrid& grid, const World& world, float contactDistance) {
+  if (grid.contactDistance != contactDistance || grid.slots != world.atomCount ||
+      std::ssize(world.atoms) <= grid.slots)
+    return false;
+  for (std::int32_t slot = 1; slot <= grid.slots; ++slot) {
+    const Atom& atom = world.atoms[slot];
+    const bool live = atom.alive == yes;
+    if (live != (grid.filedLive[slot] != 0)) return false;
+    if (live &&
+        std::bit_cast<std::uint64_t>(atom.pos) != std::bit_cast<std::uint64_t>(grid.filedAt[slot]))
+      return false;
+  }
+  return true;
 }
 
 // ---- Searching ----
@@ -231,9 +251,10 @@ std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, con
 
 // An atom that has turned NaN or infinite leaves the grid for good: it can touch nothing again.
 bool noteMove(ContactGrid& grid, const World& world, std::int32_t atom) {
+  const Vec2 now = world.atoms[atom].pos;
+  grid.filedAt[atom] = now;
   const std::uint32_t bucket = grid.atomBucket[atom];
   if (bucket == noBucket) return true;
-  const Vec2 now = world.atoms[atom].pos;
   if (!isFinite(now)) {
     unlink(grid, atom);
     return true;

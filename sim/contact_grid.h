@@ -35,11 +35,22 @@ struct ContactGrid {
   std::vector<std::uint32_t> atomBucket;  // per slot: its bucket, or none when not filed
   std::int32_t looseAtoms = 0;
   std::int32_t looseWhenBuilt = 0;
+  // Per slot, as last filed or moved: whether the atom was live, and where it stood. They let a
+  // later step reuse the grid when nothing has changed since.
+  std::int32_t slots = 0;
+  std::vector<std::uint8_t> filedLive;
+  std::vector<Vec2> filedAt;
 };
 
 // Files the live atoms of slots 1..atomCount where they stand. `contactDistance` must be a
 // positive finite float.
 void buildContactGrid(ContactGrid& grid, const World& world, float contactDistance);
+
+// Whether the grid still files every atom where it stands: built for this contact distance over
+// the same slots, with no atom born, killed or moved since (positions compared bit for bit).
+// Each step ends with the grid in step with the world, so the next can go on with it unless
+// something outside the step has changed the world.
+bool gridFilesWorld(const ContactGrid& grid, const World& world, float contactDistance);
 
 // Every atom other than `atom` that may be in contact with it where the atoms stand now, in
 // increasing slot order: each passes |dx| < contactDistance and |dy| < contactDistance with

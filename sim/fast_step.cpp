@@ -70,6 +70,12 @@ void fileAtoms(const World& world, const SimSettings& settings, StepState& state
   buildContactGrid(state.grid, world, 2.0f * settings.atomSize);
 }
 
+// The grid the last step left is still good when nothing has moved, been born or died since.
+void fileAtomsUnlessFiled(const World& world, const SimSettings& settings, StepState& state) {
+  if (!gridFilesWorld(state.grid, world, 2.0f * settings.atomSize))
+    fileAtoms(world, settings, state);
+}
+
 }  // namespace
 
 // The order is stepWorld's: every bond acts, then each atom in turn takes gravity, rebounds,
@@ -81,7 +87,7 @@ void stepWorldFast(World& world, const SimSettings& settings, StepState& state) 
 
   const std::int32_t atomCount = world.atomCount;
   const ContactSearch search = contactSearchFor(settings);
-  if (search == ContactSearch::grid) fileAtoms(world, settings, state);
+  if (search == ContactSearch::grid) fileAtomsUnlessFiled(world, settings, state);
   for (std::int32_t i = 1; i <= atomCount; ++i) {
     if (world.atoms[i].alive != yes) continue;
     vecAddXY(world.atoms[i].vel, settings.xGravity, settings.yGravity);
