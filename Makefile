@@ -18,11 +18,18 @@ release: deps
 run: release
 	$(BUILD_TYPE_DIR)/release/app/squish $(ARGS)
 
-# Debug build with AddressSanitizer + UndefinedBehaviorSanitizer, then every test.
+# Debug build with AddressSanitizer + UndefinedBehaviorSanitizer, then every test; then the fast
+# step against the plain one again, compiled as the program is: the optimiser (vector
+# instructions, reordered operands) must not change a single result.
 test: deps
 	cmake -S . -B $(BUILD_TYPE_DIR)/test -DCMAKE_BUILD_TYPE=Debug -DSQUISH_SANITIZE=ON
 	cmake --build $(BUILD_TYPE_DIR)/test -j $(JOBS)
 	cd $(BUILD_TYPE_DIR)/test && ctest --output-on-failure -j $(JOBS)
+	cmake -S . -B $(BUILD_TYPE_DIR)/test-optimised -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD_TYPE_DIR)/test-optimised -j $(JOBS) --target sim_tests app_tests
+	$(BUILD_TYPE_DIR)/test-optimised/tests/sim/sim_tests --gtest_brief=1 --gtest_filter='FastStep.*'
+	$(BUILD_TYPE_DIR)/test-optimised/tests/app/app_tests --gtest_brief=1 \
+	  --gtest_filter='HeadlessRun.ReferenceStepGivesTheSameRun'
 
 # The threaded tests (presenter against the program's thread) under ThreadSanitizer.
 tsan: deps

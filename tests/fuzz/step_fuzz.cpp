@@ -1,8 +1,6 @@
 // Builds a small world from the input bytes (settings, atoms, bonds, freed bond slots), steps a
 // copy with the plain step and a copy with the fast step, and stops the run at the first step
-// whose worlds differ in any count, capacity or record, bit for bit.
-#include <algorithm>
-#include <cmath>
+// whose worlds differ in any count, capacity or record, bit for bit (NaN payloads aside).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +9,7 @@
 #include "sim/fast_step.h"
 #include "sim/step.h"
 #include "sim/world.h"
+#include "tests/sim/test_world.h"
 
 namespace squish::sim {
 namespace {
@@ -89,33 +88,6 @@ World readWorld(ByteReader& in) {
   return world;
 }
 
-// Bit for bit, except that any two NaNs count as the same: when both operands of an addition
-// are NaN the processor keeps one operand's payload, and the compiler may order the operands of
-// a commutative operation either way, so NaN payloads carry no meaning.
-bool sameFloat(float a, float b) {
-  return std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b));
-}
-
-bool sameAtom(const Atom& a, const Atom& b) {
-  return a.alive == b.alive && sameFloat(a.pos.x, b.pos.x) && sameFloat(a.pos.y, b.pos.y) &&
-         sameFloat(a.vel.x, b.vel.x) && sameFloat(a.vel.y, b.vel.y) && a.placed == b.placed &&
-         a.colour == b.colour;
-}
-
-bool sameBond(const Bond& a, const Bond& b) {
-  return a.alive == b.alive && a.atomA == b.atomA && a.atomB == b.atomB &&
-         sameFloat(a.spacing, b.spacing) && sameFloat(a.restLength, b.restLength) &&
-         a.colour == b.colour;
-}
-
-bool sameWorld(const World& a, const World& b) {
-  return a.atomCount == b.atomCount && a.bondCount == b.bondCount &&
-         a.atomCapacity == b.atomCapacity && a.bondCapacity == b.bondCapacity &&
-         a.atoms.size() == b.atoms.size() && a.bonds.size() == b.bonds.size() &&
-         std::equal(a.atoms.begin(), a.atoms.end(), b.atoms.begin(), sameAtom) &&
-         std::equal(a.bonds.begin(), a.bonds.end(), b.bonds.begin(), sameBond);
-}
-
 }  // namespace
 }  // namespace squish::sim
 
@@ -130,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int step = 0; step < steps; ++step) {
     stepWorld(plain, settings);
     stepWorldFast(fast, settings, state);
-    if (!sameWorld(plain, fast)) std::abort();
+    if (!testing::sameWorld(plain, fast)) std::abort();
   }
   return 0;
 }

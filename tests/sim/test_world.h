@@ -1,6 +1,8 @@
 #pragma once
-// Small helpers the simulation tests share: adding a single atom or bond by hand, and comparing
-// two worlds record for record, bit for bit.
+// Small helpers the simulation tests (and the step fuzzer) share: adding a single atom or bond
+// by hand, and comparing two worlds record for record, bit for bit.
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -20,13 +22,32 @@ inline std::int32_t addTestBond(World& world, std::int32_t a, std::int32_t b, fl
   return slot;
 }
 
-// Counts, capacities and every stored record, compared bytewise so NaNs compare too.
+// Bit for bit, except that any two NaNs count as the same: when both operands of an addition
+// are NaN the processor keeps one operand's payload, and an optimising compiler may order the
+// operands of a commutative operation either way, so NaN payloads carry no meaning.
+inline bool sameFloat(float a, float b) {
+  return std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b));
+}
+
+inline bool sameAtom(const Atom& a, const Atom& b) {
+  return a.alive == b.alive && sameFloat(a.pos.x, b.pos.x) && sameFloat(a.pos.y, b.pos.y) &&
+         sameFloat(a.vel.x, b.vel.x) && sameFloat(a.vel.y, b.vel.y) && a.placed == b.placed &&
+         a.colour == b.colour;
+}
+
+inline bool sameBond(const Bond& a, const Bond& b) {
+  return a.alive == b.alive && a.atomA == b.atomA && a.atomB == b.atomB &&
+         sameFloat(a.spacing, b.spacing) && sameFloat(a.restLength, b.restLength) &&
+         a.colour == b.colour;
+}
+
+// Counts, capacities and every stored record.
 inline bool sameWorld(const World& a, const World& b) {
   return a.atomCount == b.atomCount && a.bondCount == b.bondCount &&
          a.atomCapacity == b.atomCapacity && a.bondCapacity == b.bondCapacity &&
          a.atoms.size() == b.atoms.size() && a.bonds.size() == b.bonds.size() &&
-         std::memcmp(a.atoms.data(), b.atoms.data(), a.atoms.size() * sizeof(Atom)) == 0 &&
-         std::memcmp(a.bonds.data(), b.bonds.data(), a.bonds.size() * sizeof(Bond)) == 0;
+         std::equal(a.atoms.begin(), a.atoms.end(), b.atoms.begin(), sameAtom) &&
+         std::equal(a.bonds.begin(), a.bonds.end(), b.bonds.begin(), sameBond);
 }
 
 }  // namespace squish::sim::testing
