@@ -26,19 +26,19 @@ ContactSearch contactSearchFor(const SimSettings& settings) {
   return ContactSearch::allPairs;
 }
 
-// updateBond, expression for expression, split in two passes. The first works out every
-// bond's impulse (and breaks and deforms bonds), which depends on positions alone; the second
-// applies the impulses in slot order, so each atom's velocity takes the same additions in the
-// same order. The first pass goes block by block: each live bond's offset is gathered, then the
-// springs' arithmetic runs over plain arrays with no branch (the compiler turns it into vector
-// instructions, each lane the same IEEE operations in the same order as one bond alone), then
-// the results go back and broken bonds are freed. A bond that breaks exerts no force: the
-// values worked out for it are dropped.
+// updateBond, expression for expression, block by block. A spring's arithmetic depends on
+// positions alone, which no bond changes, so each block of bonds is worked out ahead of acting:
+// each live bond's offset is gathered, then the springs' arithmetic runs over plain arrays with
+// no branch (the compiler turns it into vector instructions, each lane the same IEEE operations
+// in the same order as one bond alone), then bond by bond in slot order a broken bond is freed
+// or the bond deforms and pushes its atoms, so each velocity takes the same additions in the
+// same order as in stepWorld. A bond that breaks exerts no force: what was worked out for it is
+// dropped.
 constexpr std::size_t bondBlock = 256;
 
 struct SpringBlock {
   std::size_t count = 0;
-  std::array<std::int32_t, bondBlock> slot;
+  std::array<std::int32_t, bondBlock> slot, atomA, atomB;
   std::array<float, bondBlock> dx, dy, rest;                  // in
   std::array<float, bondBlock> impulseX, impulseY, deformed;  // out
   std::array<std::int32_t, bondBlock> deforms, breaks;        // out
@@ -53,6 +53,8 @@ void gatherSprings(const World& world, std::int32_t first, std::int32_t last, Sp
     Vec2 d;
     vecSub(d, world.atoms[record.atomA].pos, world.atoms[record.atomB].pos);
     block.slot[i] = k;
+    block.atomA[i] = record.atomA;
+    block.atomB[i] = record.atomB;
     block.dx[i] = d.x;
     block.dy[i] = d.y;
     block.rest[i] = record.restLength;
@@ -78,7 +80,7 @@ void workOutSprings(const SimSettings& settings, SpringBlock& block) {
   }
 }
 
-void settleSprings(World& world, const SpringBlock& block, std::vector<Vec2>& impulses) {
+void settleSprings(World& world, const SpringBlock& block) {
   for (std::size_t i = 0; i < block.count; ++i) {
     const std::int32_t k = block.slot[i];
     if (block.breaks[i] != 0) {
@@ -86,28 +88,21 @@ void settleSprings(World& world, const SpringBlock& block, std::vector<Vec2>& im
       continue;
     }
     if (block.deforms[i] != 0) world.bonds[k].restLength = block.deformed[i];
-    impulses[k] = {block.impulseX[i], block.impulseY[i]};
+    const Vec2 impulse{block.impulseX[i], block.impulseY[i]};
+    vecAddTo(world.atoms[block.atomB[i]].vel, impulse);
+    vecSubFrom(world.atoms[block.atomA[i]].vel, impulse);
   }
 }
 
-void actOnBonds(World& world, const SimSettings& settings, std::vector<Vec2>& impulses) {
+void actOnBonds(World& world, const SimSettings& settings) {
   const std::int32_t bondCount = world.bondCount;
-  if (impulses.size() < static_cast<std::size_t>(bondCount) + 1)
-    impulses.resize(static_cast<std::size_t>(bondCount) + 1);
-  SpringBlock block;  // about 8 KB, on the stack
+  SpringBlock block;  // about 10 KB, on the stack
   for (std::int32_t first = 1; first <= bondCount; first += static_cast<std::int32_t>(bondBlock)) {
     const std::int32_t last =
         static_cast<std::int32_t>(std::min<std::int64_t>(bondCount, first + bondBlock - 1));
     gatherSprings(world, first, last, block);
     workOutSprings(settings, block);
-    settleSprings(world, block, impulses);
-  }
-  // A bond broken in the first pass reads as not alive here and exerts no force.
-  for (std::int32_t k = 1; k <= bondCount; ++k) {
-    const Bond& record = world.bonds[k];
-    if (record.alive != yes) continue;
-    vecAddTo(world.atoms[record.atomB].vel, impulses[k]);
-    vecSubFrom(world.atoms[record.atomA].vel, impulses[k]);
+    settleSprings(world, block);
   }
 }
 
@@ -128,7 +123,7 @@ void fileAtomsUnlessFiled(const World& world, const SimSettings& settings, StepS
 // and follows each atom as it moves; when too many have left its cells, it is filed again from
 // where the atoms stand.
 void stepWorldFast(World& world, const SimSettings& settings, StepState& state) {
-  actOnBonds(world, settings, state.impulses);
+  actOnBonds(world, settings);
 
   const std::int32_t atomCount = world.atomCount;
   const ContactSearch search = contactSearchFor(settings);

@@ -13,7 +13,6 @@ namespace squish::sim {
 struct StepState {
   ContactGrid grid;
   std::vector<std::int32_t> candidates;
-  std::vector<Vec2> impulses;  // per bond slot, between working out the springs and applying them
 };
 
 // One physics step. Contacts are found through the grid when atomSize is a positive number up
