@@ -34,7 +34,7 @@ ContactSearch contactSearchFor(const SimSettings& settings) {
 // or the bond deforms and pushes its atoms, so each velocity takes the same additions in the
 // same order as in stepWorld. A bond that breaks exerts no force: what was worked out for it is
 // dropped.
-constexpr std::size_t bondBlock = 256;
+constexpr std::int64_t bondBlock = 256;
 
 struct SpringBlock {
   std::size_t count = 0;
@@ -97,10 +97,9 @@ void settleSprings(World& world, const SpringBlock& block) {
 void actOnBonds(World& world, const SimSettings& settings) {
   const std::int32_t bondCount = world.bondCount;
   SpringBlock block;  // about 10 KB, on the stack
-  for (std::int32_t first = 1; first <= bondCount; first += static_cast<std::int32_t>(bondBlock)) {
-    const std::int32_t last =
-        static_cast<std::int32_t>(std::min<std::int64_t>(bondCount, first + bondBlock - 1));
-    gatherSprings(world, first, last, block);
+  for (std::int64_t first = 1; first <= bondCount; first += bondBlock) {
+    const std::int64_t last = std::min<std::int64_t>(bondCount, first + bondBlock - 1);
+    gatherSprings(world, static_cast<std::int32_t>(first), static_cast<std::int32_t>(last), block);
     workOutSprings(settings, block);
     settleSprings(world, block);
   }
