@@ -234,8 +234,7 @@ std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, con
       const Vec2 there = atoms[other].pos;
       const float dx = there.x - here.x;
       const float dy = there.y - here.y;
-      if ((std::fabs(dx) < reach) & (std::fabs(dy) < reach) & (other != atom))
-        buffer.push_back(other);
+      if (std::fabs(dx) < reach && std::fabs(dy) < reach && other != atom) buffer.push_back(other);
     }
   }
   // Lists hold atoms in no particular order, and hashed cells sharing a bucket offer an atom
