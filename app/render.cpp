@@ -17,7 +17,6 @@
 namespace squish::app {
 namespace {
 
-constexpr std::uint32_t solidLine = 0xFFFF;
 // Circles up to this radius are tested against the page here; larger ones go straight to the
 // primitive, which clips them itself.
 constexpr float testedRadius = 1048576.0f;
@@ -116,11 +115,11 @@ void drawBonds(display::Screen& screen, const PageArea& area, const sim::World& 
     if (lineMissesArea(area, line)) continue;
     batch[used++] = line;
     if (used == batchSize) {
-      display::drawPixelLines(screen, display::workPage, batch, solidLine);
+      display::drawPixelLines(screen, display::workPage, batch);
       used = 0;
     }
   }
-  display::drawPixelLines(screen, display::workPage, {batch.data(), used}, solidLine);
+  display::drawPixelLines(screen, display::workPage, {batch.data(), used});
 }
 
 }  // namespace

@@ -359,15 +359,12 @@ void drawCircle(Screen& screen, DrawTarget target, float x, float y, float radiu
                 colourIndex(screen, colour), filled != 0);
 }
 
-void drawPixelLines(Screen& screen, DrawTarget target, std::span<const PixelLine> lines,
-                    std::uint32_t style) {
+void drawPixelLines(Screen& screen, DrawTarget target, std::span<const PixelLine> lines) {
   ScreenLock lock(screen.screenLock);
   const std::optional<Surface> surface = surfaceFor(screen, target);
   if (!surface) return;
-  for (const PixelLine& l : lines) {
-    drawSegment(screen, *surface, {l.x1, l.y1, l.x2, l.y2}, colourIndex(screen, l.colour),
-                style & 0xFFFFu);
-  }
+  for (const PixelLine& l : lines)
+    drawSegment(screen, *surface, {l.x1, l.y1, l.x2, l.y2}, colourIndex(screen, l.colour), 0xFFFFu);
 }
 
 void drawCircles(Screen& screen, DrawTarget target, std::span<const CircleCentre> centres,

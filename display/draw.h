@@ -50,8 +50,7 @@ struct PixelLine {
   std::int32_t y2 = 0;
   std::uint32_t colour = 0;
 };
-void drawPixelLines(Screen& screen, DrawTarget target, std::span<const PixelLine> lines,
-                    std::uint32_t style);
+void drawPixelLines(Screen& screen, DrawTarget target, std::span<const PixelLine> lines);
 
 struct CircleCentre {
   float x = 0.0f;
