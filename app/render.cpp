@@ -51,11 +51,24 @@ PageArea drawableArea(const display::Screen& screen) {
   return area;
 }
 
+// Whether a coordinate lies more than a pixel beyond [low, high]: rounding to a pixel moves it
+// by half a pixel at most, so its pixel lies beyond too. A first look that spares most elements
+// far off the page the rounding; NaN is never beyond.
+bool beyondLow(float v, std::int64_t low) {
+  return v < static_cast<float>(low) - 1.0f;
+}
+bool beyondHigh(float v, std::int64_t high) {
+  return v > static_cast<float>(high) + 1.0f;
+}
+
 // A circle's pixels lie within its radius (either way round, whatever the aspect) of its centre
 // pixel; the reach doubles that and adds a few pixels, so rounding can never hide a touched one.
 bool circleMissesArea(const PageArea& area, float x, float y, float radius) {
   if (!(std::fabs(radius) <= testedRadius)) return false;
   const std::int64_t reach = 2 * static_cast<std::int64_t>(std::fabs(radius)) + 4;
+  if (beyondLow(x, area.left - reach) || beyondHigh(x, area.right + reach) ||
+      beyondLow(y, area.top - reach) || beyondHigh(y, area.bottom + reach))
+    return true;
   const std::int64_t cx = display::toPixel(x);
   const std::int64_t cy = display::toPixel(y);
   return cx + reach < area.left || cx - reach >= area.right || cy + reach < area.top ||
@@ -63,6 +76,13 @@ bool circleMissesArea(const PageArea& area, float x, float y, float radius) {
 }
 
 // Both end points beyond the same edge: the line primitive's clipping draws nothing then.
+bool lineClearlyMissesArea(const PageArea& area, float x1, float y1, float x2, float y2) {
+  return (beyondLow(x1, area.left) && beyondLow(x2, area.left)) ||
+         (beyondHigh(x1, area.right) && beyondHigh(x2, area.right)) ||
+         (beyondLow(y1, area.top) && beyondLow(y2, area.top)) ||
+         (beyondHigh(y1, area.bottom) && beyondHigh(y2, area.bottom));
+}
+
 bool lineMissesArea(const PageArea& area, const display::PixelLine& line) {
   return (line.x1 < area.left && line.x2 < area.left) ||
          (line.x1 >= area.right && line.x2 >= area.right) ||
@@ -109,6 +129,7 @@ void drawBonds(display::Screen& screen, const PageArea& area, const sim::World& 
     const float y1 = screenY(a);
     const float x2 = screenX(b);
     const float y2 = screenY(b);
+    if (lineClearlyMissesArea(area, x1, y1, x2, y2)) continue;
     if (std::isnan(x1) || std::isnan(y1) || std::isnan(x2) || std::isnan(y2)) continue;
     const display::PixelLine line{display::toPixel(x1), display::toPixel(y1), display::toPixel(x2),
                                   display::toPixel(y2), paletteIndex(bond.colour)};
