@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <span>
 
 #include "app/table_slots.h"
 #include "display/draw.h"
@@ -91,13 +92,35 @@ bool lineMissesArea(const PageArea& area, const display::PixelLine& line) {
 }
 
 // Elements go to the primitives in batches, in table order, so the lock and the page are
-// looked up once a batch rather than once an element.
-constexpr std::size_t batchSize = 512;
+// looked up once a batch rather than once an element. `draw` takes a span of elements; the
+// last, partly filled batch goes when the batch is destroyed.
+template <typename Element, typename Draw>
+class Batch {
+ public:
+  explicit Batch(Draw draw) : draw_(draw) {}
+  Batch(const Batch&) = delete;
+  Batch& operator=(const Batch&) = delete;
+  ~Batch() { draw_(std::span<const Element>(elements_.data(), used_)); }
+
+  void add(const Element& element) {
+    elements_[used_++] = element;
+    if (used_ < elements_.size()) return;
+    draw_(std::span<const Element>(elements_));
+    used_ = 0;
+  }
+
+ private:
+  std::array<Element, 512> elements_;
+  std::size_t used_ = 0;
+  Draw draw_;
+};
 
 void drawAtoms(display::Screen& screen, const PageArea& area, const sim::World& world,
                const sim::SimSettings& settings) {
-  std::array<display::CircleCentre, batchSize> batch;
-  std::size_t used = 0;
+  const auto draw = [&](std::span<const display::CircleCentre> centres) {
+    display::drawCircles(screen, display::workPage, centres, settings.atomSize);
+  };
+  Batch<display::CircleCentre, decltype(draw)> batch(draw);
   const std::int32_t count = usedSlots(world.atomCount, world.atoms.size());
   for (std::int32_t i = 1; i <= count; ++i) {
     const sim::Atom& atom = world.atoms[i];
@@ -105,19 +128,16 @@ void drawAtoms(display::Screen& screen, const PageArea& area, const sim::World& 
     const float x = screenX(atom);
     const float y = screenY(atom);
     if (circleMissesArea(area, x, y, settings.atomSize)) continue;
-    batch[used++] = {x, y, paletteIndex(atom.colour)};
-    if (used == batchSize) {
-      display::drawCircles(screen, display::workPage, batch, settings.atomSize);
-      used = 0;
-    }
+    batch.add({x, y, paletteIndex(atom.colour)});
   }
-  display::drawCircles(screen, display::workPage, {batch.data(), used}, settings.atomSize);
 }
 
 // A line with a NaN end point draws nothing; the others are rounded to pixels once, here.
 void drawBonds(display::Screen& screen, const PageArea& area, const sim::World& world) {
-  std::array<display::PixelLine, batchSize> batch;
-  std::size_t used = 0;
+  const auto draw = [&](std::span<const display::PixelLine> lines) {
+    display::drawPixelLines(screen, display::workPage, lines);
+  };
+  Batch<display::PixelLine, decltype(draw)> batch(draw);
   const std::int32_t count = usedSlots(world.bondCount, world.bonds.size());
   for (std::int32_t i = 1; i <= count; ++i) {
     const sim::Bond& bond = world.bonds[i];
@@ -134,13 +154,8 @@ void drawBonds(display::Screen& screen, const PageArea& area, const sim::World& 
     const display::PixelLine line{display::toPixel(x1), display::toPixel(y1), display::toPixel(x2),
                                   display::toPixel(y2), paletteIndex(bond.colour)};
     if (lineMissesArea(area, line)) continue;
-    batch[used++] = line;
-    if (used == batchSize) {
-      display::drawPixelLines(screen, display::workPage, batch);
-      used = 0;
-    }
+    batch.add(line);
   }
-  display::drawPixelLines(screen, display::workPage, {batch.data(), used});
 }
 
 }  // namespace
