@@ -190,28 +190,46 @@ bool gridFilesWorld(const ContactGrid& grid, const World& world, float contactDi
 
 namespace {
 
-// The buckets a search around `here` walks: the cells of each of up to three rows lie in
-// consecutive buckets (wrapping around a hashed table), and the loose list comes last.
-// Returns how many it wrote to `buckets`, at most ten.
-int bucketsAround(const ContactGrid& grid, Vec2 here, std::uint64_t* buckets) {
+// Whether the cell and the eight around it all lie in a dense window: then the three cells of
+// each row are neighbouring buckets and the rows lie a window's width apart.
+bool innerCell(const ContactGrid& grid, std::int64_t column, std::int64_t row) {
+  return grid.dense && column > grid.columnLow && column < grid.columnHigh && row > grid.rowLow &&
+         row < grid.rowHigh;
+}
+
+// The first atoms of the lists a search around `here` walks: the cells around its cell, rows
+// clipped to the cells in use, and the loose list last. Returns how many it wrote, at most ten.
+int listsAround(const ContactGrid& grid, Vec2 here, std::int32_t* firsts) {
   int count = 0;
+  const std::int32_t* head = grid.head.data();
   const double x = here.x * grid.inverseCell;
   const double y = here.y * grid.inverseCell;
   if (std::fabs(x) < cellRange + 2.0 && std::fabs(y) < cellRange + 2.0) {
     const std::int64_t column = cellOf(x);
     const std::int64_t row = cellOf(y);
-    const std::int64_t left = std::max(column - 1, grid.columnLow);
-    const std::int64_t cells = std::min(column + 1, grid.columnHigh) - left + 1;
-    const std::int64_t bottom = std::max(row - 1, grid.rowLow);
-    const std::int64_t top = std::min(row + 1, grid.rowHigh);
-    const std::uint64_t wrap = grid.dense ? ~std::uint64_t{0} : grid.bucketMask;
-    for (std::int64_t r = bottom; r <= top; ++r) {
-      const std::uint64_t first = bucketOf(grid, left, r);
-      for (std::int64_t c = 0; c < cells; ++c)
-        buckets[count++] = (first + static_cast<std::uint64_t>(c)) & wrap;
+    if (innerCell(grid, column, row)) {
+      const std::int64_t columns = grid.columnHigh - grid.columnLow + 1;
+      const std::int32_t* centre = head + bucketOf(grid, column, row);
+      for (const std::int32_t* middle : {centre - columns, centre, centre + columns}) {
+        firsts[count++] = middle[-1];
+        firsts[count++] = middle[0];
+        firsts[count++] = middle[1];
+      }
+    } else {
+      // The cells of a row lie in consecutive buckets, wrapping around a hashed table.
+      const std::int64_t left = std::max(column - 1, grid.columnLow);
+      const std::int64_t cells = std::min(column + 1, grid.columnHigh) - left + 1;
+      const std::int64_t bottom = std::max(row - 1, grid.rowLow);
+      const std::int64_t top = std::min(row + 1, grid.rowHigh);
+      const std::uint64_t wrap = grid.dense ? ~std::uint64_t{0} : grid.bucketMask;
+      for (std::int64_t r = bottom; r <= top; ++r) {
+        const std::uint64_t first = bucketOf(grid, left, r);
+        for (std::int64_t c = 0; c < cells; ++c)
+          firsts[count++] = head[(first + static_cast<std::uint64_t>(c)) & wrap];
+      }
     }
   }
-  if (grid.looseAtoms > 0) buckets[count++] = looseBucket(grid);
+  if (grid.looseAtoms > 0) firsts[count++] = head[looseBucket(grid)];
   return count;
 }
 
@@ -224,14 +242,14 @@ std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, con
   const Atom* atoms = world.atoms.data();
   const Vec2 here = atoms[atom].pos;
   if (!isFinite(here)) return {};
-  std::uint64_t buckets[10];
-  const int walks = bucketsAround(grid, here, buckets);
-  const std::int32_t* head = grid.head.data();
+  std::int32_t firsts[10];
+  const int lists = listsAround(grid, here, firsts);
   const std::int32_t* next = grid.next.data();
+  const Vec2* filedAt = grid.filedAt.data();
   const float reach = grid.contactDistance;
-  for (int k = 0; k < walks; ++k) {
-    for (std::int32_t other = head[buckets[k]]; other != 0; other = next[other]) {
-      const Vec2 there = atoms[other].pos;
+  for (int k = 0; k < lists; ++k) {
+    for (std::int32_t other = firsts[k]; other != 0; other = next[other]) {
+      const Vec2 there = filedAt[other];
       const float dx = there.x - here.x;
       const float dy = there.y - here.y;
       if (std::fabs(dx) < reach && std::fabs(dy) < reach && other != atom) buffer.push_back(other);

@@ -35,8 +35,10 @@ struct ContactGrid {
   std::vector<std::uint32_t> atomBucket;  // per slot: its bucket, or none when not filed
   std::int32_t looseAtoms = 0;
   std::int32_t looseWhenBuilt = 0;
-  // Per slot, as last filed or moved: whether the atom was live, and where it stood. They let a
-  // later step reuse the grid when nothing has changed since.
+  // Per slot, as last filed or moved: whether the atom was live, and where it stood. Every atom
+  // but the searching one stands where it was last filed or moved, so a search reads positions
+  // here, packed closer than in the atom table; and a later step can reuse the grid when
+  // nothing has changed since.
   std::int32_t slots = 0;
   std::vector<std::uint8_t> filedLive;
   std::vector<Vec2> filedAt;
