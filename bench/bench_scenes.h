@@ -1,6 +1,7 @@
 #pragma once
-// The scenes the benchmarks measure: a settled pile of boxes, one large bitmap body and a kicked
-// cloud of loose atoms, each of about the asked number of atoms, built by the body builders.
+// The scenes the benchmarks measure: a pile of falling and landed boxes, one large bitmap body
+// and a kicked cloud of loose atoms, each of about the asked number of atoms, built by the body
+// builders.
 #include <cstdint>
 #include <string>
 
@@ -14,6 +15,23 @@ struct Scene {
   sim::World world;
   sim::SimSettings settings;
 };
+
+// Steps a benchmark runs on one copy of a scene before it starts again from a fresh copy (not
+// timed). The scenes change as they run (a body sags, folds and crumples on the floor, a cloud
+// clumps), so without it a figure would depend on how many steps the benchmark library chose to
+// run; with it each figure is about the scene as built.
+inline constexpr int stepsPerCopy = 50;
+
+// Counts a step of the copy in `steps`; true, with the count started again, when the copy has
+// taken its stepsPerCopy steps and a fresh one is due.
+inline bool freshCopyDue(int& steps) {
+  if (steps < stepsPerCopy) {
+    ++steps;
+    return false;
+  }
+  steps = 1;
+  return true;
+}
 
 // Boxes of 10 x 10 atoms stacked six abreast after 300 steps of falling.
 Scene boxPile(std::int32_t atoms);

@@ -25,7 +25,13 @@ void loadScene(app::HeadlessProgram& program, const Scene& scene) {
 void wholeFrames(benchmark::State& state, const Scene& scene) {
   app::HeadlessProgram program({}, 1);
   loadScene(program, scene);
+  int frames = 0;
   for (auto _ : state) {
+    if (freshCopyDue(frames)) {
+      state.PauseTiming();
+      loadScene(program, scene);
+      state.ResumeTiming();
+    }
     if (!program.runFrame()) state.SkipWithError("the frame loop ended");
   }
   state.counters["frames"] =

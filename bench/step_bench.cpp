@@ -26,7 +26,13 @@ using bench::Scene;
 void stepFast(benchmark::State& state, const Scene& scene) {
   World world = scene.world;
   StepState stepState;
+  int steps = 0;
   for (auto _ : state) {
+    if (bench::freshCopyDue(steps)) {
+      state.PauseTiming();
+      world = scene.world;
+      state.ResumeTiming();
+    }
     stepWorldFast(world, scene.settings, stepState);
     benchmark::DoNotOptimize(world.atoms.data());
   }
@@ -37,7 +43,13 @@ void stepFast(benchmark::State& state, const Scene& scene) {
 
 void stepPlain(benchmark::State& state, const Scene& scene) {
   World world = scene.world;
+  int steps = 0;
   for (auto _ : state) {
+    if (bench::freshCopyDue(steps)) {
+      state.PauseTiming();
+      world = scene.world;
+      state.ResumeTiming();
+    }
     stepWorld(world, scene.settings);
     benchmark::DoNotOptimize(world.atoms.data());
   }
