@@ -110,7 +110,7 @@ void handleKey(ProgramState& program) {
 
 void drawPicture(ProgramState& program) {
   display::clearPage(program.screen, display::notGiven);
-  renderWorld(program.screen, program.world, program.settings);
+  renderWorld(program.screen, program.world, program.settings, program.renderScratch);
   widgets::drawWidgets(program.toolkit, nullptr);
   display::copyPage(program.screen, -1, -1);
 }

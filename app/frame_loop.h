@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "app/render.h"
 #include "display/input.h"
 #include "display/screen.h"
 #include "panel/settings_panel.h"
@@ -47,6 +48,7 @@ struct ProgramState {
   // --reference-step); both give the same world bit for bit.
   bool referenceStep = false;
   sim::StepState stepState;  // the fast step's reusable buffers
+  RenderScratch renderScratch;
 };
 
 // Opens the 640 x 480 8-bit screen with two pages, starts the toolkit, keeps the default

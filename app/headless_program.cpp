@@ -42,7 +42,7 @@ HeadlessProgram::HeadlessProgram(std::vector<std::string> sceneArguments, std::i
     : sceneArguments_(std::move(sceneArguments)), state_{screen_,         world_, settings_,
                                                          toolkit_,        panel_, random_,
                                                          sceneArguments_, seed,   {},
-                                                         referenceStep,   {}} {
+                                                         referenceStep,   {},     {}} {
   screen_.presenter = &presenter_;
   screen_.title = "squish-headless";
   started_ = startUp(state_);

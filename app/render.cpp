@@ -77,13 +77,6 @@ bool circleMissesArea(const PageArea& area, float x, float y, float radius) {
 }
 
 // Both end points beyond the same edge: the line primitive's clipping draws nothing then.
-bool lineClearlyMissesArea(const PageArea& area, float x1, float y1, float x2, float y2) {
-  return (beyondLow(x1, area.left) && beyondLow(x2, area.left)) ||
-         (beyondHigh(x1, area.right) && beyondHigh(x2, area.right)) ||
-         (beyondLow(y1, area.top) && beyondLow(y2, area.top)) ||
-         (beyondHigh(y1, area.bottom) && beyondHigh(y2, area.bottom));
-}
-
 bool lineMissesArea(const PageArea& area, const display::PixelLine& line) {
   return (line.x1 < area.left && line.x2 < area.left) ||
          (line.x1 >= area.right && line.x2 >= area.right) ||
@@ -132,27 +125,44 @@ void drawAtoms(display::Screen& screen, const PageArea& area, const sim::World& 
   }
 }
 
-// A line with a NaN end point draws nothing; the others are rounded to pixels once, here.
-void drawBonds(display::Screen& screen, const PageArea& area, const sim::World& world) {
+AtomPixel atomPixel(const sim::Atom& atom) {
+  const float x = screenX(atom);
+  const float y = screenY(atom);
+  return {display::toPixel(x), display::toPixel(y), !std::isnan(x) && !std::isnan(y)};
+}
+
+// Each atom's pixel is worked out once, not once for every bond end that meets it (a body's
+// atom ends about eight bonds).
+void findAtomPixels(const sim::World& world, std::vector<AtomPixel>& atomPixels) {
+  const std::int32_t count = usedSlots(world.atomCount, world.atoms.size());
+  atomPixels.resize(static_cast<std::size_t>(count) + 1);
+  for (std::int32_t i = 1; i <= count; ++i)
+    atomPixels[i] = atomPixel(world.atoms[i]);
+}
+
+// Bonds of dead atoms are drawn too, from where those atoms were left, and so are bonds to
+// slots past the atom count; a line with a NaN end point draws nothing.
+void drawBonds(display::Screen& screen, const PageArea& area, const sim::World& world,
+               RenderScratch& scratch) {
   const auto draw = [&](std::span<const display::PixelLine> lines) {
     display::drawPixelLines(screen, display::workPage, lines);
   };
   Batch<display::PixelLine, decltype(draw)> batch(draw);
+  findAtomPixels(world, scratch.atomPixels);
+  const auto pixelOf = [&](std::int32_t slot) {
+    return static_cast<std::size_t>(slot) < scratch.atomPixels.size()
+               ? scratch.atomPixels[slot]
+               : atomPixel(world.atoms[slot]);
+  };
   const std::int32_t count = usedSlots(world.bondCount, world.bonds.size());
   for (std::int32_t i = 1; i <= count; ++i) {
     const sim::Bond& bond = world.bonds[i];
     if (bond.alive != sim::yes) continue;
     if (!isAtomSlot(world, bond.atomA) || !isAtomSlot(world, bond.atomB)) continue;
-    const sim::Atom& a = world.atoms[bond.atomA];
-    const sim::Atom& b = world.atoms[bond.atomB];
-    const float x1 = screenX(a);
-    const float y1 = screenY(a);
-    const float x2 = screenX(b);
-    const float y2 = screenY(b);
-    if (lineClearlyMissesArea(area, x1, y1, x2, y2)) continue;
-    if (std::isnan(x1) || std::isnan(y1) || std::isnan(x2) || std::isnan(y2)) continue;
-    const display::PixelLine line{display::toPixel(x1), display::toPixel(y1), display::toPixel(x2),
-                                  display::toPixel(y2), paletteIndex(bond.colour)};
+    const AtomPixel a = pixelOf(bond.atomA);
+    const AtomPixel b = pixelOf(bond.atomB);
+    if (!a.isNumber || !b.isNumber) continue;
+    const display::PixelLine line{a.x, a.y, b.x, b.y, paletteIndex(bond.colour)};
     if (lineMissesArea(area, line)) continue;
     batch.add(line);
   }
@@ -160,13 +170,19 @@ void drawBonds(display::Screen& screen, const PageArea& area, const sim::World& 
 
 }  // namespace
 
-void renderWorld(display::Screen& screen, const sim::World& world,
-                 const sim::SimSettings& settings) {
+void renderWorld(display::Screen& screen, const sim::World& world, const sim::SimSettings& settings,
+                 RenderScratch& scratch) {
   const display::ScreenLock lock(screen.screenLock);
   if (!screen.isOpen) return;
   const PageArea area = drawableArea(screen);
   if (settings.showAtoms != 0) drawAtoms(screen, area, world, settings);
-  if (settings.showBonds != 0) drawBonds(screen, area, world);
+  if (settings.showBonds != 0) drawBonds(screen, area, world, scratch);
+}
+
+void renderWorld(display::Screen& screen, const sim::World& world,
+                 const sim::SimSettings& settings) {
+  RenderScratch scratch;
+  renderWorld(screen, world, settings, scratch);
 }
 
 }  // namespace squish::app

@@ -1,14 +1,34 @@
 #pragma once
 // World rendering: every live atom as a circle outline and every live bond as a line between
 // its atoms, drawn onto the screen's work page. It clears nothing and presents nothing.
+#include <cstdint>
+#include <vector>
+
 #include "display/screen.h"
 #include "sim/settings.h"
 #include "sim/world.h"
 
 namespace squish::app {
 
+// An atom's screen position rounded to a pixel, as the line primitive rounds a bond's end.
+struct AtomPixel {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  bool isNumber = false;  // false when either coordinate is NaN: its bonds draw nothing
+};
+
+// Buffers a renderer reuses from frame to frame, so drawing allocates nothing once they have
+// grown to the world's size. They hold no picture: any scratch gives the same pixels.
+struct RenderScratch {
+  std::vector<AtomPixel> atomPixels;  // per atom slot
+};
+
 // Screen x = 320 + world x, screen y = 480 - world y, in single precision and unrounded: the
 // primitives round to pixels and clip. Atoms first, then bonds, each in slot order.
+void renderWorld(display::Screen& screen, const sim::World& world, const sim::SimSettings& settings,
+                 RenderScratch& scratch);
+
+// The same with buffers of its own, for a single picture.
 void renderWorld(display::Screen& screen, const sim::World& world,
                  const sim::SimSettings& settings);
 

@@ -41,8 +41,9 @@ void wholeFrames(benchmark::State& state, const Scene& scene) {
 void drawingOnly(benchmark::State& state, const Scene& scene) {
   app::HeadlessProgram program({}, 1);
   loadScene(program, scene);
+  app::RenderScratch scratch;
   for (auto _ : state) {
-    app::renderWorld(program.screen(), program.world(), program.settings());
+    app::renderWorld(program.screen(), program.world(), program.settings(), scratch);
   }
   state.counters["draws"] =
       benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);

@@ -188,5 +188,41 @@ TEST_F(RenderWorld, ElementsLeftOutOffThePageChangeNoPixel) {
   }
 }
 
+// Bond ends are found by atom slot in a table the renderer keeps between pictures: a table
+// left by a larger world must not leak into the next, and bonds to dead atoms or to slots past
+// the atom count still meet the atoms' own positions.
+TEST_F(RenderWorld, BondsMeetTheirAtomsWhateverTheRendererKeptFromBefore) {
+  RenderScratch scratch;
+  for (std::int32_t i = 0; i < 50; ++i)
+    addAtom(-300.0f + 12.0f * static_cast<float>(i), 400.0f, 3);
+  renderWorld(screen, world, settings, scratch);
+
+  world.atomCount = 0;
+  world.bondCount = 0;
+  const std::int32_t a = addAtom(-100.0f, 100.0f, 4);
+  const std::int32_t dead = addAtom(50.0f, 300.0f, 4);
+  const std::int32_t beyond = addAtom(200.0f, 20.0f, 4);
+  world.atoms[dead].alive = sim::no;
+  world.atomCount = beyond - 1;  // the third atom's slot lies past the count
+  addBond(a, dead, 7);
+  addBond(dead, beyond, 8);
+  addBond(beyond, a, 9);
+  settings.showAtoms = 0;
+  display::clearPage(screen);
+  renderWorld(screen, world, settings, scratch);
+  const std::vector<std::uint8_t> kept = screen.pages[1];
+
+  display::clearPage(screen);
+  for (std::int32_t i = 1; i <= world.bondCount; ++i) {
+    const sim::Atom& from = world.atoms[world.bonds[i].atomA];
+    const sim::Atom& to = world.atoms[world.bonds[i].atomB];
+    display::drawLine(screen, display::workPage, 320.0f + from.pos.x, 480.0f - from.pos.y,
+                      320.0f + to.pos.x, 480.0f - to.pos.y,
+                      static_cast<std::uint32_t>(world.bonds[i].colour), display::line, 0xFFFF);
+  }
+  EXPECT_EQ(kept, screen.pages[1]);
+  EXPECT_GT(litPixels(), 600);
+}
+
 }  // namespace
 }  // namespace squish::app
