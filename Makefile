@@ -31,10 +31,11 @@ test: deps
 	$(BUILD_TYPE_DIR)/test-optimised/tests/app/app_tests --gtest_brief=1 \
 	  --gtest_filter='HeadlessRun.ReferenceStepGivesTheSameRun'
 
-# The threaded tests (presenter against the program's thread) under ThreadSanitizer.
+# The threaded tests (presenter against the program's thread, a picture drawn by two threads)
+# under ThreadSanitizer.
 tsan: deps
 	cmake -S . -B $(BUILD_TYPE_DIR)/tsan -DCMAKE_BUILD_TYPE=Debug -DSQUISH_TSAN=ON
-	cmake --build $(BUILD_TYPE_DIR)/tsan -j $(JOBS) --target display_tests display_thread_tests
+	cmake --build $(BUILD_TYPE_DIR)/tsan -j $(JOBS) --target display_tests display_thread_tests app_tests
 	cd $(BUILD_TYPE_DIR)/tsan && ctest --output-on-failure -L threads
 
 # libFuzzer targets (clang, with AddressSanitizer and UndefinedBehaviorSanitizer), each run for

@@ -4,13 +4,17 @@
 //
 // A world of many atoms mostly lies outside the page, so each element is first tested against
 // the page's clip rectangle in pixels, with the primitives' own rounding, and handed over only
-// when it may touch it, in batches. The screen lock is held for the whole pass.
+// when it may touch it, in batches. The screen lock is held for the whole pass. A large world
+// on a page off show is drawn by two threads, each writing its own half of the rows.
 #include "app/render.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 #include <span>
+#include <system_error>
+#include <thread>
 
 #include "app/table_slots.h"
 #include "display/draw.h"
@@ -108,10 +112,21 @@ class Batch {
   Draw draw_;
 };
 
-void drawAtoms(display::Screen& screen, const PageArea& area, const sim::World& world,
+// What one pass over the elements draws: the area it culls against, and when the page is drawn
+// in bands on two threads, the band of rows it writes (the area's rows).
+struct Pass {
+  PageArea area;
+  std::optional<display::RowBand> band;
+};
+
+void drawAtoms(display::Screen& screen, const Pass& pass, const sim::World& world,
                const sim::SimSettings& settings) {
   const auto draw = [&](std::span<const display::CircleCentre> centres) {
-    display::drawCircles(screen, display::workPage, centres, settings.atomSize);
+    if (pass.band) {
+      display::drawCirclesInBand(screen, centres, settings.atomSize, *pass.band);
+    } else {
+      display::drawCircles(screen, display::workPage, centres, settings.atomSize);
+    }
   };
   Batch<display::CircleCentre, decltype(draw)> batch(draw);
   const std::int32_t count = usedSlots(world.atomCount, world.atoms.size());
@@ -120,7 +135,7 @@ void drawAtoms(display::Screen& screen, const PageArea& area, const sim::World& 
     if (atom.alive != sim::yes) continue;
     const float x = screenX(atom);
     const float y = screenY(atom);
-    if (circleMissesArea(area, x, y, settings.atomSize)) continue;
+    if (circleMissesArea(pass.area, x, y, settings.atomSize)) continue;
     batch.add({x, y, paletteIndex(atom.colour)});
   }
 }
@@ -142,17 +157,19 @@ void findAtomPixels(const sim::World& world, std::vector<AtomPixel>& atomPixels)
 
 // Bonds of dead atoms are drawn too, from where those atoms were left, and so are bonds to
 // slots past the atom count; a line with a NaN end point draws nothing.
-void drawBonds(display::Screen& screen, const PageArea& area, const sim::World& world,
-               RenderScratch& scratch) {
+void drawBonds(display::Screen& screen, const Pass& pass, const sim::World& world,
+               const std::vector<AtomPixel>& atomPixels) {
   const auto draw = [&](std::span<const display::PixelLine> lines) {
-    display::drawPixelLines(screen, display::workPage, lines);
+    if (pass.band) {
+      display::drawPixelLinesInBand(screen, lines, *pass.band);
+    } else {
+      display::drawPixelLines(screen, display::workPage, lines);
+    }
   };
   Batch<display::PixelLine, decltype(draw)> batch(draw);
-  findAtomPixels(world, scratch.atomPixels);
   const auto pixelOf = [&](std::int32_t slot) {
-    return static_cast<std::size_t>(slot) < scratch.atomPixels.size()
-               ? scratch.atomPixels[slot]
-               : atomPixel(world.atoms[slot]);
+    return static_cast<std::size_t>(slot) < atomPixels.size() ? atomPixels[slot]
+                                                              : atomPixel(world.atoms[slot]);
   };
   const std::int32_t count = usedSlots(world.bondCount, world.bonds.size());
   for (std::int32_t i = 1; i <= count; ++i) {
@@ -163,9 +180,38 @@ void drawBonds(display::Screen& screen, const PageArea& area, const sim::World& 
     const AtomPixel b = pixelOf(bond.atomB);
     if (!a.isNumber || !b.isNumber) continue;
     const display::PixelLine line{a.x, a.y, b.x, b.y, paletteIndex(bond.colour)};
-    if (lineMissesArea(area, line)) continue;
+    if (lineMissesArea(pass.area, line)) continue;
     batch.add(line);
   }
+}
+
+// Below this many atoms and bonds a second thread costs more to start than it saves.
+constexpr std::int64_t elementsForTwoBands = 20000;
+
+// Two threads each draw every element into their half of the page's rows; they need the work
+// page off show (rows drawn in bands are not marked dirty) and a world large enough.
+bool worthTwoBands(const display::Screen& screen, const sim::World& world, const PageArea& page) {
+  return screen.workPage != screen.visiblePage && page.bottom - page.top >= 2 &&
+         std::int64_t{world.atomCount} + world.bondCount >= elementsForTwoBands;
+}
+
+// Runs `drawPass` for the upper half of the page here and for the lower half on a second
+// thread, or here too when no thread can be started.
+template <typename DrawPass>
+void drawInTwoBands(const PageArea& page, const DrawPass& drawPass) {
+  const std::int64_t middle = page.top + (page.bottom - page.top) / 2;
+  Pass upper{page, display::RowBand{page.top, middle}};
+  upper.area.bottom = middle;
+  Pass lower{page, display::RowBand{middle, page.bottom}};
+  lower.area.top = middle;
+  std::thread helper;
+  try {
+    helper = std::thread([&drawPass, lower] { drawPass(lower); });
+  } catch (const std::system_error&) {
+    drawPass(lower);
+  }
+  drawPass(upper);
+  if (helper.joinable()) helper.join();
 }
 
 }  // namespace
@@ -174,9 +220,17 @@ void renderWorld(display::Screen& screen, const sim::World& world, const sim::Si
                  RenderScratch& scratch) {
   const display::ScreenLock lock(screen.screenLock);
   if (!screen.isOpen) return;
-  const PageArea area = drawableArea(screen);
-  if (settings.showAtoms != 0) drawAtoms(screen, area, world, settings);
-  if (settings.showBonds != 0) drawBonds(screen, area, world, scratch);
+  if (settings.showBonds != 0) findAtomPixels(world, scratch.atomPixels);
+  const auto drawPass = [&](const Pass& pass) {
+    if (settings.showAtoms != 0) drawAtoms(screen, pass, world, settings);
+    if (settings.showBonds != 0) drawBonds(screen, pass, world, scratch.atomPixels);
+  };
+  const PageArea page = drawableArea(screen);
+  if (worthTwoBands(screen, world, page)) {
+    drawInTwoBands(page, drawPass);
+  } else {
+    drawPass({page, std::nullopt});
+  }
 }
 
 void renderWorld(display::Screen& screen, const sim::World& world,

@@ -160,7 +160,8 @@ void plotLine(const Surface& surface, const LinePoints& p, std::uint8_t index,
   std::int64_t error = 2 * minor - major;
   const bool solid = style == 0xFFFFu;
   for (std::int64_t step = 0; step <= major; ++step) {
-    if (solid || styleAllows(style, p, step, major)) *surface.at(x, y) = index;
+    if ((solid || styleAllows(style, p, step, major)) && surface.containsRow(y))
+      *surface.at(x, y) = index;
     if (error >= 0) {
       if (xMajor) {
         y += sy;
@@ -257,11 +258,11 @@ void drawEllipseRow(const Surface& surface, const Ellipse& shape, std::int64_t j
 
 void drawEllipse(Screen& screen, const Surface& surface, const Ellipse& shape, float rx, float ry,
                  std::uint8_t index) {
-  // Row offsets j whose row cy + j or cy − j is inside the clip rectangle form one range.
+  // Row offsets j whose row cy + j or cy − j is inside the band form one range.
   const std::int64_t firstRow = std::max<std::int64_t>(
-      {std::int64_t{0}, surface.clipTop - shape.cy, shape.cy - (surface.clipBottom - 1)});
+      {std::int64_t{0}, surface.bandTop - shape.cy, shape.cy - (surface.bandBottom - 1)});
   const std::int64_t lastRow =
-      std::max(surface.clipBottom - 1 - shape.cy, shape.cy - surface.clipTop);
+      std::max(surface.bandBottom - 1 - shape.cy, shape.cy - surface.bandTop);
   if (firstRow > lastRow) return;
 
   EllipseWalk walk;
@@ -371,6 +372,40 @@ void drawCircles(Screen& screen, DrawTarget target, std::span<const CircleCentre
                  float radius) {
   ScreenLock lock(screen.screenLock);
   const std::optional<Surface> surface = surfaceFor(screen, target);
+  if (!surface) return;
+  const Radii radii = ellipseRadii(screen, radius, 0.0f);
+  for (const CircleCentre& c : centres)
+    drawEllipseAt(screen, *surface, c.x, c.y, radii, colourIndex(screen, c.colour), false);
+}
+
+namespace {
+
+// The work page with only the band's rows writable; none when no screen is open or the page is
+// on show (its rows would have to be marked dirty, which one thread at a time may do).
+std::optional<Surface> bandOfWorkPage(Screen& screen, RowBand band) {
+  std::optional<Surface> surface = surfaceFor(screen, workPage);
+  if (!surface || surface->isVisiblePage) return std::nullopt;
+  surface->bandTop = std::clamp(band.top, surface->clipTop, surface->clipBottom);
+  surface->bandBottom = std::clamp(band.bottom, surface->bandTop, surface->clipBottom);
+  return surface;
+}
+
+}  // namespace
+
+void drawPixelLinesInBand(Screen& screen, std::span<const PixelLine> lines, RowBand band) {
+  const std::optional<Surface> surface = bandOfWorkPage(screen, band);
+  if (!surface) return;
+  for (const PixelLine& l : lines) {
+    // A line's pixels lie in the rows between its end points, clipped or not.
+    if (std::max(l.y1, l.y2) < surface->bandTop || std::min(l.y1, l.y2) >= surface->bandBottom)
+      continue;
+    drawSegment(screen, *surface, {l.x1, l.y1, l.x2, l.y2}, colourIndex(screen, l.colour), 0xFFFFu);
+  }
+}
+
+void drawCirclesInBand(Screen& screen, std::span<const CircleCentre> centres, float radius,
+                       RowBand band) {
+  const std::optional<Surface> surface = bandOfWorkPage(screen, band);
   if (!surface) return;
   const Radii radii = ellipseRadii(screen, radius, 0.0f);
   for (const CircleCentre& c : centres)

@@ -60,4 +60,16 @@ struct CircleCentre {
 void drawCircles(Screen& screen, DrawTarget target, std::span<const CircleCentre> centres,
                  float radius);
 
+// The same two on the work page, writing only the rows top..bottom - 1 of it: each pixel there
+// ends as the whole drawing leaves it. They take no lock, so that threads drawing different
+// bands of one page can work at once while their caller holds the screen lock; and they draw
+// nothing while the work page is the visible one, whose touched rows must be marked dirty.
+struct RowBand {
+  std::int64_t top = 0;
+  std::int64_t bottom = 0;
+};
+void drawPixelLinesInBand(Screen& screen, std::span<const PixelLine> lines, RowBand band);
+void drawCirclesInBand(Screen& screen, std::span<const CircleCentre> centres, float radius,
+                       RowBand band);
+
 }  // namespace squish::display

@@ -20,10 +20,15 @@ struct Surface {
   std::int64_t clipTop = 0;
   std::int64_t clipRight = 0;
   std::int64_t clipBottom = 0;
+  // The rows lines and circles may write: those of the clip rectangle, or one band of them when
+  // the page is drawn by several threads at once. Clipping still uses the whole rectangle, so
+  // every pixel in the band is the one the whole drawing puts there.
+  std::int64_t bandTop = 0;
+  std::int64_t bandBottom = 0;
   bool isVisiblePage = false;  // touched rows are to be marked dirty
 
   std::uint8_t* at(std::int64_t x, std::int64_t y) const { return pixels + y * pitch + x; }
-  bool containsRow(std::int64_t y) const { return y >= clipTop && y < clipBottom; }
+  bool containsRow(std::int64_t y) const { return y >= bandTop && y < bandBottom; }
 };
 
 // The work page with the screen's clip rectangle (kept within the page), or an image block with
@@ -42,6 +47,8 @@ inline std::optional<Surface> surfaceFor(Screen& screen, DrawTarget target) {
     page.clipBottom = std::min<std::int64_t>(std::int64_t{clip.top} + clip.height, screen.height);
     page.clipRight = std::max(page.clipRight, page.clipLeft);
     page.clipBottom = std::max(page.clipBottom, page.clipTop);
+    page.bandTop = page.clipTop;
+    page.bandBottom = page.clipBottom;
     page.isVisiblePage = screen.workPage == screen.visiblePage;
     return page;
   }
@@ -59,6 +66,7 @@ inline std::optional<Surface> surfaceFor(Screen& screen, DrawTarget target) {
   image.pitch = width;
   image.clipRight = width;
   image.clipBottom = height;
+  image.bandBottom = height;
   return image;
 }
 

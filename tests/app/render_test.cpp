@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -184,6 +185,40 @@ TEST_F(RenderWorld, ElementsLeftOutOffThePageChangeNoPixel) {
       drawEveryElement();
       EXPECT_EQ(culled, screen.pages[1]) << "radius " << radius << " clip " << clip.left;
       EXPECT_GT(litPixels(), 0);
+    }
+  }
+}
+
+// A world this large is drawn by two threads, each writing half of the page's rows: lines that
+// cross the middle row, circles cut by it and elements far off the page still end exactly as
+// drawn one by one, with the full clip rectangle and a narrowed one whose middle is elsewhere.
+TEST_F(RenderWorld, TwoThreadsDrawWhatOneDraws) {
+  std::mt19937 random(11);
+  std::uniform_real_distribution<float> across(-420.0f, 420.0f);
+  std::uniform_real_distribution<float> up(-80.0f, 580.0f);
+  std::uniform_int_distribution<std::int32_t> colour(1, 255);
+  for (std::int32_t i = 0; i < 8000; ++i)
+    addAtom(across(random), up(random), colour(random));
+  addAtom(std::nanf(""), 240.0f, 5);
+  addAtom(0.0f, INFINITY, 6);
+  std::uniform_int_distribution<std::int32_t> anyAtom(1, world.atomCount);
+  std::uniform_int_distribution<std::int32_t> nearby(-40, 40);
+  for (std::int32_t k = 0; k < 14000; ++k) {
+    const std::int32_t a = anyAtom(random);
+    const std::int32_t b = k % 2 == 0 ? a + nearby(random) : anyAtom(random);
+    addBondGrowing(a, std::clamp(b, 1, world.atomCount));
+  }
+  const display::ClipRect clips[] = {screen.clipRect, {30, 111, 500, 200}};
+  for (const display::ClipRect& clip : clips) {
+    for (const float radius : {0.8f, 6.0f, 300.0f}) {
+      settings.atomSize = radius;
+      screen.clipRect = clip;
+      display::clearPage(screen);
+      renderWorld(screen, world, settings);
+      const std::vector<std::uint8_t> together = screen.pages[1];
+      display::clearPage(screen);
+      drawEveryElement();
+      EXPECT_EQ(together, screen.pages[1]) << "radius " << radius << " clip " << clip.top;
     }
   }
 }
