@@ -5,7 +5,8 @@
 // A world of many atoms mostly lies outside the page, so each element is first tested against
 // the page's clip rectangle in pixels, with the primitives' own rounding, and handed over only
 // when it may touch it, in batches. The screen lock is held for the whole pass. A large world
-// on a page off show is drawn by two threads, each writing its own half of the rows.
+// with many elements on a page off show is drawn by two threads, each writing its own half of
+// the rows.
 #include "app/render.h"
 
 #include <algorithm>
@@ -119,8 +120,9 @@ struct Pass {
   std::optional<display::RowBand> band;
 };
 
-void drawAtoms(display::Screen& screen, const Pass& pass, const sim::World& world,
-               const sim::SimSettings& settings) {
+// Each returns how many elements it handed to the primitives.
+std::int64_t drawAtoms(display::Screen& screen, const Pass& pass, const sim::World& world,
+                       const sim::SimSettings& settings) {
   const auto draw = [&](std::span<const display::CircleCentre> centres) {
     if (pass.band) {
       display::drawCirclesInBand(screen, centres, settings.atomSize, *pass.band);
@@ -129,6 +131,7 @@ void drawAtoms(display::Screen& screen, const Pass& pass, const sim::World& worl
     }
   };
   Batch<display::CircleCentre, decltype(draw)> batch(draw);
+  std::int64_t drawn = 0;
   const std::int32_t count = usedSlots(world.atomCount, world.atoms.size());
   for (std::int32_t i = 1; i <= count; ++i) {
     const sim::Atom& atom = world.atoms[i];
@@ -137,7 +140,9 @@ void drawAtoms(display::Screen& screen, const Pass& pass, const sim::World& worl
     const float y = screenY(atom);
     if (circleMissesArea(pass.area, x, y, settings.atomSize)) continue;
     batch.add({x, y, paletteIndex(atom.colour)});
+    ++drawn;
   }
+  return drawn;
 }
 
 AtomPixel atomPixel(const sim::Atom& atom) {
@@ -157,8 +162,8 @@ void findAtomPixels(const sim::World& world, std::vector<AtomPixel>& atomPixels)
 
 // Bonds of dead atoms are drawn too, from where those atoms were left, and so are bonds to
 // slots past the atom count; a line with a NaN end point draws nothing.
-void drawBonds(display::Screen& screen, const Pass& pass, const sim::World& world,
-               const std::vector<AtomPixel>& atomPixels) {
+std::int64_t drawBonds(display::Screen& screen, const Pass& pass, const sim::World& world,
+                       const std::vector<AtomPixel>& atomPixels) {
   const auto draw = [&](std::span<const display::PixelLine> lines) {
     if (pass.band) {
       display::drawPixelLinesInBand(screen, lines, *pass.band);
@@ -171,6 +176,7 @@ void drawBonds(display::Screen& screen, const Pass& pass, const sim::World& worl
     return static_cast<std::size_t>(slot) < atomPixels.size() ? atomPixels[slot]
                                                               : atomPixel(world.atoms[slot]);
   };
+  std::int64_t drawn = 0;
   const std::int32_t count = usedSlots(world.bondCount, world.bonds.size());
   for (std::int32_t i = 1; i <= count; ++i) {
     const sim::Bond& bond = world.bonds[i];
@@ -182,36 +188,39 @@ void drawBonds(display::Screen& screen, const Pass& pass, const sim::World& worl
     const display::PixelLine line{a.x, a.y, b.x, b.y, paletteIndex(bond.colour)};
     if (lineMissesArea(pass.area, line)) continue;
     batch.add(line);
+    ++drawn;
   }
+  return drawn;
 }
 
-// Below this many atoms and bonds a second thread costs more to start than it saves.
-constexpr std::int64_t elementsForTwoBands = 20000;
-
-// Two threads each draw every element into their half of the page's rows; they need the work
-// page off show (rows drawn in bands are not marked dirty) and a world large enough.
-bool worthTwoBands(const display::Screen& screen, const sim::World& world, const PageArea& page) {
+// Two threads each look at every element and draw into their half of the page's rows, so they
+// pay when many elements lie on the page (judged by the last picture), not when most are culled.
+// They need the work page off show: rows drawn in bands are not marked dirty.
+bool worthTwoBands(const display::Screen& screen, const PageArea& page,
+                   const RenderScratch& scratch) {
   return screen.workPage != screen.visiblePage && page.bottom - page.top >= 2 &&
-         std::int64_t{world.atomCount} + world.bondCount >= elementsForTwoBands;
+         scratch.elementsLastDrawn >= scratch.elementsForTwoThreads;
 }
 
 // Runs `drawPass` for the upper half of the page here and for the lower half on a second
-// thread, or here too when no thread can be started.
+// thread, or here too when no thread can be started. Returns what both drew.
 template <typename DrawPass>
-void drawInTwoBands(const PageArea& page, const DrawPass& drawPass) {
+std::int64_t drawInTwoBands(const PageArea& page, const DrawPass& drawPass) {
   const std::int64_t middle = page.top + (page.bottom - page.top) / 2;
   Pass upper{page, display::RowBand{page.top, middle}};
   upper.area.bottom = middle;
   Pass lower{page, display::RowBand{middle, page.bottom}};
   lower.area.top = middle;
+  std::int64_t drawnBelow = 0;
   std::thread helper;
   try {
-    helper = std::thread([&drawPass, lower] { drawPass(lower); });
+    helper = std::thread([&drawPass, &drawnBelow, lower] { drawnBelow = drawPass(lower); });
   } catch (const std::system_error&) {
-    drawPass(lower);
+    drawnBelow = drawPass(lower);
   }
-  drawPass(upper);
+  const std::int64_t drawnAbove = drawPass(upper);
   if (helper.joinable()) helper.join();
+  return drawnAbove + drawnBelow;
 }
 
 }  // namespace
@@ -222,15 +231,14 @@ void renderWorld(display::Screen& screen, const sim::World& world, const sim::Si
   if (!screen.isOpen) return;
   if (settings.showBonds != 0) findAtomPixels(world, scratch.atomPixels);
   const auto drawPass = [&](const Pass& pass) {
-    if (settings.showAtoms != 0) drawAtoms(screen, pass, world, settings);
-    if (settings.showBonds != 0) drawBonds(screen, pass, world, scratch.atomPixels);
+    std::int64_t drawn = 0;
+    if (settings.showAtoms != 0) drawn += drawAtoms(screen, pass, world, settings);
+    if (settings.showBonds != 0) drawn += drawBonds(screen, pass, world, scratch.atomPixels);
+    return drawn;
   };
   const PageArea page = drawableArea(screen);
-  if (worthTwoBands(screen, world, page)) {
-    drawInTwoBands(page, drawPass);
-  } else {
-    drawPass({page, std::nullopt});
-  }
+  scratch.elementsLastDrawn = worthTwoBands(screen, page, scratch) ? drawInTwoBands(page, drawPass)
+                                                                   : drawPass({page, std::nullopt});
 }
 
 void renderWorld(display::Screen& screen, const sim::World& world,

@@ -17,10 +17,14 @@ struct AtomPixel {
   bool isNumber = false;  // false when either coordinate is NaN: its bonds draw nothing
 };
 
-// Buffers a renderer reuses from frame to frame, so drawing allocates nothing once they have
-// grown to the world's size. They hold no picture: any scratch gives the same pixels.
+// What a renderer keeps from frame to frame: buffers, so drawing allocates nothing once they
+// have grown to the world's size, and the size of the last picture, which decides whether a
+// second thread is worth starting. It holds no picture: any scratch gives the same pixels.
 struct RenderScratch {
   std::vector<AtomPixel> atomPixels;  // per atom slot
+  // Elements handed to the primitives last time, and how many make two threads pay.
+  std::int64_t elementsLastDrawn = 0;
+  std::int64_t elementsForTwoThreads = 50000;
 };
 
 // Screen x = 320 + world x, screen y = 480 - world y, in single precision and unrounded: the

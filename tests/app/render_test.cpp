@@ -189,9 +189,10 @@ TEST_F(RenderWorld, ElementsLeftOutOffThePageChangeNoPixel) {
   }
 }
 
-// A world this large is drawn by two threads, each writing half of the page's rows: lines that
-// cross the middle row, circles cut by it and elements far off the page still end exactly as
-// drawn one by one, with the full clip rectangle and a narrowed one whose middle is elsewhere.
+// A picture of many elements is drawn by two threads, each writing half of the page's rows:
+// lines that cross the middle row, circles cut by it and elements far off the page still end
+// exactly as drawn one by one, with the full clip rectangle and a narrowed one whose middle is
+// elsewhere.
 TEST_F(RenderWorld, TwoThreadsDrawWhatOneDraws) {
   std::mt19937 random(11);
   std::uniform_real_distribution<float> across(-420.0f, 420.0f);
@@ -213,8 +214,12 @@ TEST_F(RenderWorld, TwoThreadsDrawWhatOneDraws) {
     for (const float radius : {0.8f, 6.0f, 300.0f}) {
       settings.atomSize = radius;
       screen.clipRect = clip;
+      RenderScratch scratch;
+      scratch.elementsForTwoThreads = 1000;
+      renderWorld(screen, world, settings, scratch);  // learns that the picture is large
+      ASSERT_GE(scratch.elementsLastDrawn, scratch.elementsForTwoThreads);
       display::clearPage(screen);
-      renderWorld(screen, world, settings);
+      renderWorld(screen, world, settings, scratch);
       const std::vector<std::uint8_t> together = screen.pages[1];
       display::clearPage(screen);
       drawEveryElement();
