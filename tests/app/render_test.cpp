@@ -40,6 +40,14 @@ class RenderWorld : public ::testing::Test {
     world.bonds.resize(std::max<std::size_t>(world.bonds.size(), i + 1));
     world.bonds[i] = {sim::yes, a, b, 10.0f, 10.0f, 1 + i % 250};
   }
+  // `count` atoms in random colours, anywhere over the page and up to `pastEdge` beyond it.
+  void scatterAtoms(std::mt19937& random, std::int32_t count, float pastEdge) {
+    std::uniform_real_distribution<float> across(-320.0f - pastEdge, 320.0f + pastEdge);
+    std::uniform_real_distribution<float> up(-pastEdge, 480.0f + pastEdge);
+    std::uniform_int_distribution<std::int32_t> colour(1, 255);
+    for (std::int32_t i = 0; i < count; ++i)
+      addAtom(across(random), up(random), colour(random));
+  }
   // What rendering draws, element by element with no test of its own against the page.
   void drawEveryElement() {
     for (std::int32_t i = 1; i <= world.atomCount; ++i) {
@@ -48,6 +56,9 @@ class RenderWorld : public ::testing::Test {
                           settings.atomSize, static_cast<std::uint32_t>(atom.colour), 0.0f, 0.0f,
                           6.283186f, 0);
     }
+    drawEveryBond();
+  }
+  void drawEveryBond() {
     for (std::int32_t i = 1; i <= world.bondCount; ++i) {
       const sim::Atom& a = world.atoms[world.bonds[i].atomA];
       const sim::Atom& b = world.atoms[world.bonds[i].atomB];
@@ -158,11 +169,7 @@ TEST_F(RenderWorld, BondsToAtomsOutsideTheTableAreSkipped) {
 // huge, negative and NaN, end points at NaN, infinity and the int32 rim.
 TEST_F(RenderWorld, ElementsLeftOutOffThePageChangeNoPixel) {
   std::mt19937 random(7);
-  std::uniform_real_distribution<float> across(-400.0f, 400.0f);
-  std::uniform_real_distribution<float> up(-60.0f, 560.0f);
-  std::uniform_int_distribution<std::int32_t> colour(1, 255);
-  for (std::int32_t i = 0; i < 400; ++i)
-    addAtom(across(random), up(random), colour(random));
+  scatterAtoms(random, 400, 80.0f);
   const float oddPlaces[] = {std::nanf(""), INFINITY, -INFINITY, 3.0e9f, -3.0e9f, 1.0e30f};
   for (const float odd : oddPlaces) {
     addAtom(odd, 100.0f, 5);
@@ -195,11 +202,7 @@ TEST_F(RenderWorld, ElementsLeftOutOffThePageChangeNoPixel) {
 // elsewhere.
 TEST_F(RenderWorld, TwoThreadsDrawWhatOneDraws) {
   std::mt19937 random(11);
-  std::uniform_real_distribution<float> across(-420.0f, 420.0f);
-  std::uniform_real_distribution<float> up(-80.0f, 580.0f);
-  std::uniform_int_distribution<std::int32_t> colour(1, 255);
-  for (std::int32_t i = 0; i < 8000; ++i)
-    addAtom(across(random), up(random), colour(random));
+  scatterAtoms(random, 8000, 100.0f);
   addAtom(std::nanf(""), 240.0f, 5);
   addAtom(0.0f, INFINITY, 6);
   std::uniform_int_distribution<std::int32_t> anyAtom(1, world.atomCount);
@@ -253,13 +256,7 @@ TEST_F(RenderWorld, BondsMeetTheirAtomsWhateverTheRendererKeptFromBefore) {
   const std::vector<std::uint8_t> kept = screen.pages[1];
 
   display::clearPage(screen);
-  for (std::int32_t i = 1; i <= world.bondCount; ++i) {
-    const sim::Atom& from = world.atoms[world.bonds[i].atomA];
-    const sim::Atom& to = world.atoms[world.bonds[i].atomB];
-    display::drawLine(screen, display::workPage, 320.0f + from.pos.x, 480.0f - from.pos.y,
-                      320.0f + to.pos.x, 480.0f - to.pos.y,
-                      static_cast<std::uint32_t>(world.bonds[i].colour), display::line, 0xFFFF);
-  }
+  drawEveryBond();
   EXPECT_EQ(kept, screen.pages[1]);
   EXPECT_GT(litPixels(), 600);
 }
