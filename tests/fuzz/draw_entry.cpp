@@ -1,6 +1,6 @@
 // The drawing primitives and image transfers with arbitrary floats (NaN, infinities, 1e30,
-// huge radii), shapes, styles and source rectangles, onto the work page, the visible page and
-// images of odd sizes, some shorter than their headers say. Each image block is its own
+// huge radii), shapes, styles, source rectangles and row bands, onto the work page, the visible
+// page and images of odd sizes, some shorter than their headers say. Each image block is its own
 // allocation of exactly its size, so a write past it is caught.
 #include <cstdlib>
 #include <vector>
@@ -50,7 +50,7 @@ std::uint32_t colour(ByteReader& in) {
 
 void drawOne(Canvas& canvas, ByteReader& in) {
   display::Screen& screen = canvas.screen;
-  switch (in.byte() % 8) {
+  switch (in.byte() % 10) {
     case 0: {
       const display::DrawTarget target = canvas.target(in.byte());
       const float x1 = in.coordinate(), y1 = in.coordinate();
@@ -107,9 +107,23 @@ void drawOne(Canvas& canvas, ByteReader& in) {
           "a made image holds its header's pixels");
       break;
     }
-    default:
+    case 7:
       display::copyPage(screen, in.byte() % 3 - 1, in.byte() % 3 - 1);
       break;
+    case 8: {
+      const display::PixelLine line{in.signedWord(), in.signedWord(), in.signedWord(),
+                                    in.signedWord(), colour(in)};
+      const display::RowBand band{in.signedWord(), in.signedWord()};
+      display::drawPixelLinesInBand(screen, {&line, 1}, band);
+      break;
+    }
+    default: {
+      const display::CircleCentre centre{in.coordinate(), in.coordinate(), colour(in)};
+      const float radius = in.coordinate();
+      const display::RowBand band{in.signedWord(), in.signedWord()};
+      display::drawCirclesInBand(screen, {&centre, 1}, radius, band);
+      break;
+    }
   }
 }
 
