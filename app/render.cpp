@@ -4,9 +4,9 @@
 //
 // A world of many atoms mostly lies outside the page, so each element is first tested against
 // the page's clip rectangle in pixels, with the primitives' own rounding, and handed over only
-// when it may touch it, in batches. The screen lock is held for the whole pass. A large world
-// with many elements on a page off show is drawn by two threads, each writing its own half of
-// the rows.
+// when it may touch it, in batches. The screen lock is held for the whole pass. A picture of
+// many elements on a page off show is drawn by two threads, each writing its own half of the
+// rows.
 #include "app/render.h"
 
 #include <algorithm>
