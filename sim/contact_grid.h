@@ -54,9 +54,11 @@ void buildContactGrid(ContactGrid& grid, const World& world, float contactDistan
 // something outside the step has changed the world.
 bool gridFilesWorld(const ContactGrid& grid, const World& world, float contactDistance);
 
-// Every atom other than `atom` that may be in contact with it where the atoms stand now, in
-// increasing slot order: each passes |dx| < contactDistance and |dy| < contactDistance with
-// the offset formed as the contact test forms it. Since the contact test's length is never
+// Every atom other than `atom` that may be in contact with it, in increasing slot order: `atom`
+// where it stands now, the others where the grid last filed or moved them, which is where they
+// stand as long as every move is followed by noteMove before the next search. Each passes
+// |dx| < contactDistance and |dy| < contactDistance with the offset formed as the contact test
+// forms it. Since the contact test's length is never
 // below either component, no atom it would accept is left out. The result lies in `buffer`
 // and is valid until its next use.
 std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, const World& world,
