@@ -160,6 +160,7 @@ void buildContactGrid(ContactGrid& grid, const World& world, float contactDistan
   grid.slots = count;
   grid.filedLive.resize(slots);
   grid.filedAt.resize(slots);
+  grid.filedAt[0] = {INFINITY, INFINITY};  // where every list ends; never near anything
   for (std::int32_t slot = 1; slot <= count; ++slot) {
     grid.atomBucket[slot] = noBucket;
     const Atom& atom = world.atoms[slot];
@@ -197,71 +198,99 @@ bool innerCell(const ContactGrid& grid, std::int64_t column, std::int64_t row) {
          row < grid.rowHigh;
 }
 
-// The first atoms of the lists a search around `here` walks: the cells around its cell, rows
-// clipped to the cells in use, and the loose list last. Returns how many it wrote, at most ten.
+// The first atoms of the lists around a cell that is not inner (or while atoms are loose): the
+// cells around it, rows clipped to the cells in use, and the loose list last. A hashed table may
+// give one bucket for several cells; its list is taken once. Returns how many it wrote, at
+// most ten.
 int listsAround(const ContactGrid& grid, Vec2 here, std::int32_t* firsts) {
   int count = 0;
-  const std::int32_t* head = grid.head.data();
+  const auto offer = [&](std::int32_t first) {
+    // Lists are disjoint, so two lists with the same first atom are one list.
+    if (first != 0 && std::find(firsts, firsts + count, first) != firsts + count) return;
+    firsts[count++] = first;
+  };
   const double x = here.x * grid.inverseCell;
   const double y = here.y * grid.inverseCell;
   if (std::fabs(x) < cellRange + 2.0 && std::fabs(y) < cellRange + 2.0) {
     const std::int64_t column = cellOf(x);
     const std::int64_t row = cellOf(y);
-    if (innerCell(grid, column, row)) {
-      const std::int64_t columns = grid.columnHigh - grid.columnLow + 1;
-      const std::int32_t* centre = head + bucketOf(grid, column, row);
-      for (const std::int32_t* middle : {centre - columns, centre, centre + columns}) {
-        firsts[count++] = middle[-1];
-        firsts[count++] = middle[0];
-        firsts[count++] = middle[1];
-      }
-    } else {
-      // The cells of a row lie in consecutive buckets, wrapping around a hashed table.
-      const std::int64_t left = std::max(column - 1, grid.columnLow);
-      const std::int64_t cells = std::min(column + 1, grid.columnHigh) - left + 1;
-      const std::int64_t bottom = std::max(row - 1, grid.rowLow);
-      const std::int64_t top = std::min(row + 1, grid.rowHigh);
-      const std::uint64_t wrap = grid.dense ? ~std::uint64_t{0} : grid.bucketMask;
-      for (std::int64_t r = bottom; r <= top; ++r) {
-        const std::uint64_t first = bucketOf(grid, left, r);
-        for (std::int64_t c = 0; c < cells; ++c)
-          firsts[count++] = head[(first + static_cast<std::uint64_t>(c)) & wrap];
-      }
+    // The cells of a row lie in consecutive buckets, wrapping around a hashed table.
+    const std::int64_t left = std::max(column - 1, grid.columnLow);
+    const std::int64_t cells = std::min(column + 1, grid.columnHigh) - left + 1;
+    const std::int64_t bottom = std::max(row - 1, grid.rowLow);
+    const std::int64_t top = std::min(row + 1, grid.rowHigh);
+    const std::uint64_t wrap = grid.dense ? ~std::uint64_t{0} : grid.bucketMask;
+    for (std::int64_t r = bottom; r <= top; ++r) {
+      const std::uint64_t first = bucketOf(grid, left, r);
+      for (std::int64_t c = 0; c < cells; ++c)
+        offer(grid.head[(first + static_cast<std::uint64_t>(c)) & wrap]);
     }
   }
-  if (grid.looseAtoms > 0) firsts[count++] = head[looseBucket(grid)];
+  if (grid.looseAtoms > 0) offer(grid.head[looseBucket(grid)]);
   return count;
 }
 
 }  // namespace
 
+// Every list's first entry is tested without asking whether the list is empty: an empty list
+// starts at slot 0, filed at infinity, which is never near. And an atom near enough is written
+// out without a branch, by writing every walked atom and counting only the near ones. So a
+// search branches only on lists of two or more atoms, which are few at these cell sizes.
 std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, const World& world,
                                                     std::int32_t atom,
                                                     std::vector<std::int32_t>& buffer) {
-  buffer.clear();
-  const Atom* atoms = world.atoms.data();
-  const Vec2 here = atoms[atom].pos;
+  const Vec2 here = world.atoms[atom].pos;
   if (!isFinite(here)) return {};
-  std::int32_t firsts[10];
-  const int lists = listsAround(grid, here, firsts);
+  // The lists walked are disjoint and hold slots 1..slots, the searching atom among them but
+  // never taken: every write goes to the count taken so far, which stays below slots.
+  const auto room = static_cast<std::size_t>(grid.slots) + 1;
+  if (buffer.size() < room) buffer.resize(room);
+  std::int32_t* out = buffer.data();
+  std::size_t found = 0;
   const std::int32_t* next = grid.next.data();
   const Vec2* filedAt = grid.filedAt.data();
   const float reach = grid.contactDistance;
-  for (int k = 0; k < lists; ++k) {
-    for (std::int32_t other = firsts[k]; other != 0; other = next[other]) {
+  const auto walk = [&](std::int32_t other) {
+    do {
       const Vec2 there = filedAt[other];
       const float dx = there.x - here.x;
       const float dy = there.y - here.y;
-      if (std::fabs(dx) < reach && std::fabs(dy) < reach && other != atom) buffer.push_back(other);
-    }
+      out[found] = other;
+      found += static_cast<std::size_t>(int{std::fabs(dx) < reach} & int{std::fabs(dy) < reach} &
+                                        int{other != atom});
+      other = next[other];
+    } while (other != 0);
+  };
+
+  const double x = here.x * grid.inverseCell;
+  const double y = here.y * grid.inverseCell;
+  const bool inRange = std::fabs(x) < cellRange && std::fabs(y) < cellRange;
+  const std::int64_t column = inRange ? cellOf(x) : 0;
+  const std::int64_t row = inRange ? cellOf(y) : 0;
+  if (inRange && grid.looseAtoms == 0 && innerCell(grid, column, row)) {
+    const std::int64_t columns = grid.columnHigh - grid.columnLow + 1;
+    // Written out cell by cell: each walk gets branches of its own to predict.
+    const std::int32_t* centre = grid.head.data() + bucketOf(grid, column, row);
+    const std::int32_t* below = centre - columns;
+    const std::int32_t* above = centre + columns;
+    walk(below[-1]);
+    walk(below[0]);
+    walk(below[1]);
+    walk(centre[-1]);
+    walk(centre[0]);
+    walk(centre[1]);
+    walk(above[-1]);
+    walk(above[0]);
+    walk(above[1]);
+  } else {
+    std::int32_t firsts[10];
+    const int lists = listsAround(grid, here, firsts);
+    for (int k = 0; k < lists; ++k)
+      walk(firsts[k]);
   }
-  // Lists hold atoms in no particular order, and hashed cells sharing a bucket offer an atom
-  // once for each.
-  if (buffer.size() > 1) {
-    std::sort(buffer.begin(), buffer.end());
-    buffer.erase(std::unique(buffer.begin(), buffer.end()), buffer.end());
-  }
-  return buffer;
+  // Lists hold atoms in no particular order.
+  if (found > 1) std::sort(out, out + found);
+  return {out, found};
 }
 
 // ---- Moving ----

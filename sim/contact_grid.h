@@ -38,7 +38,7 @@ struct ContactGrid {
   // Per slot, as last filed or moved: whether the atom was live, and where it stood. Every atom
   // but the searching one stands where it was last filed or moved, so a search reads positions
   // here, packed closer than in the atom table; and a later step can reuse the grid when
-  // nothing has changed since.
+  // nothing has changed since. Slot 0, where every list ends, stands at infinity.
   std::int32_t slots = 0;
   std::vector<std::uint8_t> filedLive;
   std::vector<Vec2> filedAt;
