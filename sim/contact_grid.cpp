@@ -198,15 +198,15 @@ bool innerCell(const ContactGrid& grid, std::int64_t column, std::int64_t row) {
          row < grid.rowHigh;
 }
 
-// The first atoms of the lists around a cell that is not inner (or while atoms are loose): the
-// cells around it, rows clipped to the cells in use, and the loose list last. A hashed table may
-// give one bucket for several cells; its list is taken once. Returns how many it wrote, at
-// most ten.
+// The first atoms of the lists around a cell that is not inner: the cells around it, rows
+// clipped to the cells in use. A hashed table may give one bucket for several cells; its list is
+// taken once. Returns how many it wrote, at most nine.
 int listsAround(const ContactGrid& grid, Vec2 here, std::int32_t* firsts) {
   int count = 0;
   const auto offer = [&](std::int32_t first) {
     // Lists are disjoint, so two lists with the same first atom are one list.
-    if (first != 0 && std::find(firsts, firsts + count, first) != firsts + count) return;
+    if (!grid.dense && first != 0 && std::find(firsts, firsts + count, first) != firsts + count)
+      return;
     firsts[count++] = first;
   };
   const double x = here.x * grid.inverseCell;
@@ -226,7 +226,6 @@ int listsAround(const ContactGrid& grid, Vec2 here, std::int32_t* firsts) {
         offer(grid.head[(first + static_cast<std::uint64_t>(c)) & wrap]);
     }
   }
-  if (grid.looseAtoms > 0) offer(grid.head[looseBucket(grid)]);
   return count;
 }
 
@@ -267,7 +266,7 @@ std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, con
   const bool inRange = std::fabs(x) < cellRange && std::fabs(y) < cellRange;
   const std::int64_t column = inRange ? cellOf(x) : 0;
   const std::int64_t row = inRange ? cellOf(y) : 0;
-  if (inRange && grid.looseAtoms == 0 && innerCell(grid, column, row)) {
+  if (inRange && innerCell(grid, column, row)) {
     const std::int64_t columns = grid.columnHigh - grid.columnLow + 1;
     // Written out cell by cell: each walk gets branches of its own to predict.
     const std::int32_t* centre = grid.head.data() + bucketOf(grid, column, row);
@@ -283,11 +282,12 @@ std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, con
     walk(above[0]);
     walk(above[1]);
   } else {
-    std::int32_t firsts[10];
+    std::int32_t firsts[9];
     const int lists = listsAround(grid, here, firsts);
     for (int k = 0; k < lists; ++k)
       walk(firsts[k]);
   }
+  if (grid.looseAtoms > 0) walk(grid.head[looseBucket(grid)]);
   // Lists hold atoms in no particular order.
   if (found > 1) std::sort(out, out + found);
   return {out, found};
