@@ -20,6 +20,9 @@ constexpr std::int64_t cellLimit = 1099511627776;
 constexpr std::uint32_t noBucket = 0xFFFFFFFFu;
 // Cells kept around the atoms' window for atoms that move out of it during the step.
 constexpr std::int64_t spareCells = 16;
+// Empty cells around a dense window, so that every cell a search may centre on (the window's
+// and the first ring's) has its eight neighbours in the table.
+constexpr std::int64_t emptyRing = 2;
 // Past this many atoms gone loose every search pays more for them than a fresh grid costs.
 constexpr std::int32_t looseLimit = 64;
 
@@ -37,11 +40,7 @@ bool withinCellRange(double scaled) {
   return std::fabs(scaled) < cellRange;
 }
 
-std::uint64_t bucketOf(const ContactGrid& grid, std::int64_t column, std::int64_t row) {
-  if (grid.dense) {
-    const std::int64_t columns = grid.columnHigh - grid.columnLow + 1;
-    return static_cast<std::uint64_t>((row - grid.rowLow) * columns + (column - grid.columnLow));
-  }
+std::uint64_t hashedBucket(const ContactGrid& grid, std::int64_t column, std::int64_t row) {
   std::uint64_t h = static_cast<std::uint64_t>(row) * 0x9E3779B97F4A7C15ull;
   h ^= h >> 32;
   return (h + static_cast<std::uint64_t>(column)) & grid.bucketMask;
@@ -51,18 +50,41 @@ std::uint32_t looseBucket(const ContactGrid& grid) {
   return static_cast<std::uint32_t>(grid.bucketMask + 1);
 }
 
+// A position in a dense window's cells, counted from its low corner, fractions kept. The same
+// sums file an atom and search around one, so an atom within reach of another always lies in a
+// neighbouring cell (the rounding moves a count by under 2^-12 of a cell).
+struct WindowSpot {
+  double column = 0.0;
+  double row = 0.0;
+};
+
+WindowSpot spotInWindow(const ContactGrid& grid, Vec2 pos) {
+  return {pos.x * grid.inverseCell - grid.window.firstColumn,
+          pos.y * grid.inverseCell - grid.window.firstRow};
+}
+
+// The bucket of a window cell, or of a cell of the empty ring around it (from -2 to the count
+// + 1 in each direction).
+std::uint32_t windowBucket(const ContactGrid& grid, std::int64_t column, std::int64_t row) {
+  return static_cast<std::uint32_t>((row + emptyRing) * grid.stride + column + emptyRing);
+}
+
 // The bucket of an atom at a finite position: its cell's, or the loose list's when the cell
 // lies beyond the range or the dense window.
 std::uint32_t bucketAt(const ContactGrid& grid, Vec2 pos) {
+  if (grid.dense) {
+    const WindowSpot at = spotInWindow(grid, pos);
+    if (!(at.column >= 0.0 && at.column < grid.window.columns && at.row >= 0.0 &&
+          at.row < grid.window.rows))
+      return looseBucket(grid);
+    // Truncation is the floor here: both counts are at least 0.
+    return windowBucket(grid, static_cast<std::int64_t>(at.column),
+                        static_cast<std::int64_t>(at.row));
+  }
   const double x = pos.x * grid.inverseCell;
   const double y = pos.y * grid.inverseCell;
   if (!withinCellRange(x) || !withinCellRange(y)) return looseBucket(grid);
-  const std::int64_t column = cellOf(x);
-  const std::int64_t row = cellOf(y);
-  if (column < grid.columnLow || column > grid.columnHigh || row < grid.rowLow ||
-      row > grid.rowHigh)
-    return looseBucket(grid);
-  return static_cast<std::uint32_t>(bucketOf(grid, column, row));
+  return static_cast<std::uint32_t>(hashedBucket(grid, cellOf(x), cellOf(y)));
 }
 
 // A dense window (the atoms' cells with spare cells around them) is used while it has no more
@@ -79,18 +101,24 @@ void chooseLayout(ContactGrid& grid, std::int32_t count, std::int64_t columnLow,
   rowHigh = std::min(rowHigh + spareCells, cellLimit);
   const std::int64_t columns = columnHigh - columnLow + 1;
   const std::int64_t rows = rowHigh - rowLow + 1;
-  grid.dense = columns <= mostCells && rows <= mostCells && columns * rows <= mostCells;
+  const std::int64_t stride = columns + 2 * emptyRing;
+  const std::int64_t tableRows = rows + 2 * emptyRing;
+  grid.dense = stride <= mostCells && tableRows <= mostCells && stride * tableRows <= mostCells;
   if (grid.dense) {
     grid.columnLow = columnLow;
     grid.columnHigh = columnHigh;
     grid.rowLow = rowLow;
     grid.rowHigh = rowHigh;
-    grid.bucketMask = static_cast<std::uint64_t>(columns * rows) - 1;
+    grid.stride = stride;
+    grid.window = {static_cast<double>(columnLow), static_cast<double>(rowLow),
+                   static_cast<double>(columns), static_cast<double>(rows)};
+    grid.bucketMask = static_cast<std::uint64_t>(stride * tableRows) - 1;
   } else {
     grid.columnLow = -cellLimit;
     grid.columnHigh = cellLimit;
     grid.rowLow = -cellLimit;
     grid.rowHigh = cellLimit;
+    grid.stride = 0;
     grid.bucketMask = std::bit_ceil(std::max<std::uint64_t>(64, 2 * std::uint64_t(count))) - 1;
   }
 }
@@ -191,39 +219,29 @@ bool gridFilesWorld(const ContactGrid& grid, const World& world, float contactDi
 
 namespace {
 
-// Whether the cell and the eight around it all lie in a dense window: then the three cells of
-// each row are neighbouring buckets and the rows lie a window's width apart.
-bool innerCell(const ContactGrid& grid, std::int64_t column, std::int64_t row) {
-  return grid.dense && column > grid.columnLow && column < grid.columnHigh && row > grid.rowLow &&
-         row < grid.rowHigh;
-}
-
-// The first atoms of the lists around a cell that is not inner: the cells around it, rows
-// clipped to the cells in use. A hashed table may give one bucket for several cells; its list is
-// taken once. Returns how many it wrote, at most nine.
-int listsAround(const ContactGrid& grid, Vec2 here, std::int32_t* firsts) {
+// The first atoms of the lists of a hashed table around a position: the cells around its
+// cell, rows clipped to the cells in use. Several cells may share a bucket; its list is taken
+// once. Returns how many it wrote, at most nine.
+int hashedListsAround(const ContactGrid& grid, Vec2 here, std::int32_t* firsts) {
   int count = 0;
-  const auto offer = [&](std::int32_t first) {
-    // Lists are disjoint, so two lists with the same first atom are one list.
-    if (!grid.dense && first != 0 && std::find(firsts, firsts + count, first) != firsts + count)
-      return;
-    firsts[count++] = first;
-  };
   const double x = here.x * grid.inverseCell;
   const double y = here.y * grid.inverseCell;
-  if (std::fabs(x) < cellRange + 2.0 && std::fabs(y) < cellRange + 2.0) {
-    const std::int64_t column = cellOf(x);
-    const std::int64_t row = cellOf(y);
-    // The cells of a row lie in consecutive buckets, wrapping around a hashed table.
-    const std::int64_t left = std::max(column - 1, grid.columnLow);
-    const std::int64_t cells = std::min(column + 1, grid.columnHigh) - left + 1;
-    const std::int64_t bottom = std::max(row - 1, grid.rowLow);
-    const std::int64_t top = std::min(row + 1, grid.rowHigh);
-    const std::uint64_t wrap = grid.dense ? ~std::uint64_t{0} : grid.bucketMask;
-    for (std::int64_t r = bottom; r <= top; ++r) {
-      const std::uint64_t first = bucketOf(grid, left, r);
-      for (std::int64_t c = 0; c < cells; ++c)
-        offer(grid.head[(first + static_cast<std::uint64_t>(c)) & wrap]);
+  if (!(std::fabs(x) < cellRange + 2.0 && std::fabs(y) < cellRange + 2.0)) return 0;
+  const std::int64_t column = cellOf(x);
+  const std::int64_t row = cellOf(y);
+  // The cells of a row lie in consecutive buckets, wrapping around the table.
+  const std::int64_t left = std::max(column - 1, grid.columnLow);
+  const std::int64_t cells = std::min(column + 1, grid.columnHigh) - left + 1;
+  const std::int64_t bottom = std::max(row - 1, grid.rowLow);
+  const std::int64_t top = std::min(row + 1, grid.rowHigh);
+  for (std::int64_t r = bottom; r <= top; ++r) {
+    const std::uint64_t first = hashedBucket(grid, left, r);
+    for (std::int64_t c = 0; c < cells; ++c) {
+      const std::int32_t atom =
+          grid.head[(first + static_cast<std::uint64_t>(c)) & grid.bucketMask];
+      // Lists are disjoint, so two lists with the same first atom are one list.
+      if (atom != 0 && std::find(firsts, firsts + count, atom) != firsts + count) continue;
+      firsts[count++] = atom;
     }
   }
   return count;
@@ -261,29 +279,30 @@ std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, con
     } while (other != 0);
   };
 
-  const double x = here.x * grid.inverseCell;
-  const double y = here.y * grid.inverseCell;
-  const bool inRange = std::fabs(x) < cellRange && std::fabs(y) < cellRange;
-  const std::int64_t column = inRange ? cellOf(x) : 0;
-  const std::int64_t row = inRange ? cellOf(y) : 0;
-  if (inRange && innerCell(grid, column, row)) {
-    const std::int64_t columns = grid.columnHigh - grid.columnLow + 1;
-    // Written out cell by cell: each walk gets branches of its own to predict.
-    const std::int32_t* centre = grid.head.data() + bucketOf(grid, column, row);
-    const std::int32_t* below = centre - columns;
-    const std::int32_t* above = centre + columns;
-    walk(below[-1]);
-    walk(below[0]);
-    walk(below[1]);
-    walk(centre[-1]);
-    walk(centre[0]);
-    walk(centre[1]);
-    walk(above[-1]);
-    walk(above[0]);
-    walk(above[1]);
+  if (grid.dense) {
+    // A cell of the window or of the first ring around it has all eight neighbours in the
+    // table; from farther out no cell of the window is in reach.
+    const WindowSpot at = spotInWindow(grid, here);
+    if (at.column >= -1.0 && at.column < grid.window.columns + 1.0 && at.row >= -1.0 &&
+        at.row < grid.window.rows + 1.0) {
+      const std::int32_t* centre =
+          grid.head.data() + windowBucket(grid, cellOf(at.column), cellOf(at.row));
+      // Written out cell by cell: each walk gets branches of its own to predict.
+      const std::int32_t* below = centre - grid.stride;
+      const std::int32_t* above = centre + grid.stride;
+      walk(below[-1]);
+      walk(below[0]);
+      walk(below[1]);
+      walk(centre[-1]);
+      walk(centre[0]);
+      walk(centre[1]);
+      walk(above[-1]);
+      walk(above[0]);
+      walk(above[1]);
+    }
   } else {
     std::int32_t firsts[9];
-    const int lists = listsAround(grid, here, firsts);
+    const int lists = hashedListsAround(grid, here, firsts);
     for (int k = 0; k < lists; ++k)
       walk(firsts[k]);
   }

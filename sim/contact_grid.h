@@ -20,14 +20,21 @@ struct ContactGrid {
   float contactDistance = 0.0f;  // 2 x atomSize, as the contact test forms it
   double inverseCell = 0.0;
   // The cells in use: when the atoms' cells span a window of modest size, one bucket per cell of
-  // the window (with room around it), row after row; otherwise rows hashed into a power-of-two
-  // table. Either way the cells of a row lie in consecutive buckets. The bucket after the last
-  // holds the loose list.
+  // the window and of a ring of empty cells around it, row after row, `stride` buckets a row;
+  // otherwise rows hashed into a power-of-two table, the cells of a row in consecutive buckets.
+  // The bucket after the last holds the loose list.
   bool dense = false;
   std::int64_t columnLow = 0;
   std::int64_t columnHigh = -1;
   std::int64_t rowLow = 0;
   std::int64_t rowHigh = -1;
+  std::int64_t stride = 0;
+  struct Window {  // the dense window's low corner and size in cells, for the cell sums
+    double firstColumn = 0.0;
+    double firstRow = 0.0;
+    double columns = 0.0;
+    double rows = 0.0;
+  } window;
   std::uint64_t bucketMask = 0;
   std::vector<std::int32_t> head;         // per bucket: first atom of its list, 0 for none
   std::vector<std::int32_t> next;         // per slot: the next atom in its bucket, 0 at the end

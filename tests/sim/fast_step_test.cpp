@@ -338,5 +338,41 @@ TEST(FastStep, GridOffersExactlyTheAtomsWithinReachInSlotOrder) {
   }
 }
 
+// Two atoms in reach of each other, one just inside the cells in use and one just beyond them
+// (kept on the loose list), each find the other, at each of the four edges and at a corner.
+TEST(FastStep, AtomsEitherSideOfTheCellsEdgeFindEachOther) {
+  World world;
+  for (int i = 0; i < 50; ++i)
+    addTestAtom(world, static_cast<float>(i % 10), static_cast<float>(i / 10), 0.0f, 0.0f);
+  const float reach = 6.0f;
+  ContactGrid grid;
+  buildContactGrid(grid, world, reach);
+  ASSERT_TRUE(grid.dense);
+  const double cell = 1.0 / grid.inverseCell;
+  const auto left = static_cast<float>(static_cast<double>(grid.columnLow) * cell);
+  const auto right = static_cast<float>(static_cast<double>(grid.columnHigh + 1) * cell);
+  const auto bottom = static_cast<float>(static_cast<double>(grid.rowLow) * cell);
+  const auto top = static_cast<float>(static_cast<double>(grid.rowHigh + 1) * cell);
+  const Vec2 pairs[][2] = {{{right - 1.0f, 0.0f}, {right + 1.0f, 0.0f}},
+                           {{left + 1.0f, 0.0f}, {left - 1.0f, 0.0f}},
+                           {{0.0f, top - 1.0f}, {0.0f, top + 1.0f}},
+                           {{0.0f, bottom + 1.0f}, {0.0f, bottom - 1.0f}},
+                           {{right - 1.0f, top - 1.0f}, {right + 1.0f, top + 1.0f}}};
+  std::vector<std::int32_t> buffer;
+  for (const auto& [inside, outside] : pairs) {
+    world.atoms[1].pos = inside;
+    ASSERT_TRUE(noteMove(grid, world, 1));
+    world.atoms[2].pos = outside;
+    ASSERT_TRUE(noteMove(grid, world, 2));
+    for (const std::int32_t atom : {1, 2}) {
+      const auto found = findContactCandidates(grid, world, atom, buffer);
+      EXPECT_EQ(std::vector<std::int32_t>(found.begin(), found.end()),
+                std::vector<std::int32_t>{3 - atom})
+          << "atom " << atom << " at " << world.atoms[atom].pos.x << ", "
+          << world.atoms[atom].pos.y;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace squish::sim
