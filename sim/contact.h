@@ -28,11 +28,14 @@ inline void exchangeMomentum(World& world, std::int32_t a, std::int32_t j, Vec2 
   vecSubFrom(world.atoms[j].vel, p2);
 }
 
-// Live atom a meets live atom j (j != a): nothing unless they touch while a moves towards j; a
-// fast enough approach glues them with a new bond first.
-inline void collidePair(World& world, const SimSettings& settings, std::int32_t a, std::int32_t j) {
+// Live atom a meets live atom j (j != a), which stands at `posJ`: nothing unless they touch
+// while a moves towards j; a fast enough approach glues them with a new bond first. The caller
+// hands over j's position so that a copy of it already at hand can be used: most pairs end at
+// the distance tests, before j's own record is read.
+inline void collidePair(World& world, const SimSettings& settings, std::int32_t a, std::int32_t j,
+                        Vec2 posJ) {
   Vec2 d;
-  vecSub(d, world.atoms[j].pos, world.atoms[a].pos);
+  vecSub(d, posJ, world.atoms[a].pos);
   // The signed sum only spares the square root; it never rejects a pair in contact.
   if (d.x + d.y >= 4.0f * settings.atomSize) return;
   Vec2 n;

@@ -132,8 +132,10 @@ void stepWorldFast(World& world, const SimSettings& settings, StepState& state) 
     vecAddXY(world.atoms[i].vel, settings.xGravity, settings.yGravity);
     reboundWalls(world, settings, i);
     if (search == ContactSearch::grid) {
+      // The grid's copy of a candidate's position is its position (see findContactCandidates)
+      // and was just read by the search.
       for (const std::int32_t j : findContactCandidates(state.grid, world, i, state.candidates))
-        collidePair(world, settings, i, j);
+        collidePair(world, settings, i, j, state.grid.filedAt[j]);
     } else if (search == ContactSearch::allPairs) {
       collideAtom(world, settings, i);
     }

@@ -67,7 +67,7 @@ void collideAtom(World& world, const SimSettings& settings, std::int32_t atom) {
   const std::int32_t count = world.atomCount;
   for (std::int32_t j = 1; j <= count; ++j) {
     if (j == atom || world.atoms[j].alive != yes) continue;
-    collidePair(world, settings, atom, j);
+    collidePair(world, settings, atom, j, world.atoms[j].pos);
   }
 }
 
