@@ -63,8 +63,8 @@ WindowSpot spotInWindow(const ContactGrid& grid, Vec2 pos) {
           pos.y * grid.inverseCell - grid.window.firstRow};
 }
 
-// The bucket of a window cell, or of a cell of the empty ring around it (from -2 to the count
-// + 1 in each direction).
+// The bucket of a cell of the window or of the empty ring around it: columns from -2 to the
+// window's count + 1, rows likewise.
 std::uint32_t windowBucket(const ContactGrid& grid, std::int64_t column, std::int64_t row) {
   return static_cast<std::uint32_t>((row + emptyRing) * grid.stride + column + emptyRing);
 }
@@ -119,6 +119,7 @@ void chooseLayout(ContactGrid& grid, std::int32_t count, std::int64_t columnLow,
     grid.rowLow = -cellLimit;
     grid.rowHigh = cellLimit;
     grid.stride = 0;
+    grid.window = {};
     grid.bucketMask = std::bit_ceil(std::max<std::uint64_t>(64, 2 * std::uint64_t(count))) - 1;
   }
 }
