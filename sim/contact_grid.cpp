@@ -88,10 +88,11 @@ std::uint32_t bucketAt(const ContactGrid& grid, Vec2 pos) {
 }
 
 // A dense window (the atoms' cells with spare cells around them) is used while it has no more
-// than a few cells per atom.
+// than a few cells per atom, or 256 KB of list heads for a small world: a table of empty cells
+// costs less than hashing for every search of a world that has spread out.
 void chooseLayout(ContactGrid& grid, std::int32_t count, std::int64_t columnLow,
                   std::int64_t columnHigh, std::int64_t rowLow, std::int64_t rowHigh) {
-  const std::int64_t mostCells = 4 * std::int64_t{count} + 4096;
+  const std::int64_t mostCells = 4 * std::int64_t{count} + 65536;
   if (columnLow > columnHigh || rowLow > rowHigh) {
     columnLow = columnHigh = rowLow = rowHigh = 0;  // nothing to file: a window around the origin
   }
@@ -230,20 +231,24 @@ int hashedListsAround(const ContactGrid& grid, Vec2 here, std::int32_t* firsts) 
   if (!(std::fabs(x) < cellRange + 2.0 && std::fabs(y) < cellRange + 2.0)) return 0;
   const std::int64_t column = cellOf(x);
   const std::int64_t row = cellOf(y);
-  // The cells of a row lie in consecutive buckets, wrapping around the table.
+  // The cells of a row lie in consecutive buckets, wrapping around the table, so they are
+  // distinct; a row may share buckets only with the range of an earlier row.
   const std::int64_t left = std::max(column - 1, grid.columnLow);
-  const std::int64_t cells = std::min(column + 1, grid.columnHigh) - left + 1;
+  const auto cells = static_cast<std::uint64_t>(std::min(column + 1, grid.columnHigh) - left + 1);
   const std::int64_t bottom = std::max(row - 1, grid.rowLow);
   const std::int64_t top = std::min(row + 1, grid.rowHigh);
+  std::uint64_t rowStarts[3];
+  int rowsTaken = 0;
   for (std::int64_t r = bottom; r <= top; ++r) {
-    const std::uint64_t first = hashedBucket(grid, left, r);
-    for (std::int64_t c = 0; c < cells; ++c) {
-      const std::int32_t atom =
-          grid.head[(first + static_cast<std::uint64_t>(c)) & grid.bucketMask];
-      // Lists are disjoint, so two lists with the same first atom are one list.
-      if (atom != 0 && std::find(firsts, firsts + count, atom) != firsts + count) continue;
-      firsts[count++] = atom;
+    const std::uint64_t start = hashedBucket(grid, left, r);
+    for (std::uint64_t c = 0; c < cells; ++c) {
+      const std::uint64_t bucket = (start + c) & grid.bucketMask;
+      bool taken = false;
+      for (int k = 0; k < rowsTaken; ++k)
+        taken = taken || ((bucket - rowStarts[k]) & grid.bucketMask) < cells;
+      if (!taken) firsts[count++] = grid.head[bucket];
     }
+    rowStarts[rowsTaken++] = start;
   }
   return count;
 }
