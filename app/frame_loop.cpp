@@ -4,10 +4,14 @@
 //   Restart? -> physics step -> clear, render, widgets, show.
 #include "app/frame_loop.h"
 
+#include <ostream>
+
+#include "app/message_text.h"
 #include "app/render.h"
 #include "app/table_slots.h"
 #include "display/image.h"
 #include "display/presenter.h"
+#include "files/whole_file.h"
 #include "scene/scene_reader.h"
 #include "sim/default_scene.h"
 #include "sim/step.h"
@@ -26,15 +30,46 @@ bool hasDefaultScene(std::span<const std::string> arguments) {
   return arguments.empty() || arguments.front().empty();
 }
 
+void tell(Notices& notices, std::string_view line) {
+  if (notices.out != nullptr) *notices.out << notices.program << ": " << line << "\n" << std::flush;
+}
+
+void tellOnce(Notices& notices, bool& told, std::string_view line) {
+  if (told) return;
+  told = true;
+  tell(notices, line);
+}
+
+// A BITMAP line's image: the file is read before the block is made, so a missing image costs
+// nothing more. What cannot be read is told and builds nothing.
+void loadSceneImage(ProgramState& program, const std::string& fileName, std::int32_t width,
+                    std::int32_t height, std::vector<std::uint8_t>& image) {
+  const files::WholeFile file = files::readWholeFile(fileName);
+  if (!file.ok()) {
+    tell(program.notices, "cannot read image file " + quoted(fileName) + ": " + file.error);
+    return;
+  }
+  if (!sim::makeImageBlock(image, width, height, program.world.faults)) {
+    tell(program.notices, "out of memory: image file " + quoted(fileName) + " not loaded");
+    return;
+  }
+  // Rows read before a file that is cut short ends stay in the block and are built.
+  if (display::loadImageMemory(program.screen, file.data(), image) != display::loaded)
+    tell(program.notices, "image file " + quoted(fileName) + ": not a 1, 4 or 8-bit BMP, or cut short");
+}
+
 void readSceneFiles(ProgramState& program) {
-  display::Screen& screen = program.screen;
-  const sim::ImageFileLoader loadImage = [&screen](const std::string& fileName,
-                                                   std::span<std::uint8_t> buffer) {
-    display::loadImageFile(screen, fileName, buffer);
+  const sim::ImageFileLoader loadImage = [&program](const std::string& fileName,
+                                                    std::int32_t width, std::int32_t height,
+                                                    std::vector<std::uint8_t>& image) {
+    loadSceneImage(program, fileName, width, height, image);
   };
   for (const std::string& fileName : program.sceneArguments) {
     if (fileName.empty()) break;
-    scene::readSceneFile(program.world, program.settings, fileName, loadImage);
+    const std::string error =
+        scene::readSceneFile(program.world, program.settings, fileName, loadImage);
+    if (!error.empty())
+      tell(program.notices, "cannot read scene file " + quoted(fileName) + ": " + error);
   }
 }
 
@@ -108,6 +143,21 @@ void handleKey(ProgramState& program) {
   }
 }
 
+void reportShortages(ProgramState& program) {
+  Notices& notices = program.notices;
+  switch (program.world.impactBondShortage) {
+    case sim::BondShortage::none:
+      break;
+    case sim::BondShortage::limit:
+      tellOnce(notices, notices.toldBondLimit,
+               "the world holds the most bonds it can: impact bonds not made");
+      break;
+    case sim::BondShortage::memory:
+      tellOnce(notices, notices.toldBondMemory, "out of memory: impact bonds not made");
+      break;
+  }
+}
+
 void drawPicture(ProgramState& program) {
   display::clearPage(program.screen, display::notGiven);
   renderWorld(program.screen, program.world, program.settings, program.renderScratch);
@@ -162,6 +212,7 @@ bool runFrame(ProgramState& program) {
   } else {
     sim::stepWorldFast(program.world, program.settings, program.stepState);
   }
+  reportShortages(program);
   drawPicture(program);
   return true;
 }

@@ -3,9 +3,11 @@
 // scene (at start and at every restart), one pass of the frame loop, and shutdown. The entry
 // point owns every piece of state and hands it over by reference in ProgramState.
 #include <cstdint>
+#include <iosfwd>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "app/render.h"
 #include "display/input.h"
@@ -31,6 +33,16 @@ struct FrameState {
   float mouseWorldY = 0.0f;
 };
 
+// Where the program tells the user, one line each, of what it could not do and went on
+// without: standard error in both programs, nowhere for tests that do not ask. Each shortage is
+// told once in a run.
+struct Notices {
+  std::ostream* out = nullptr;
+  std::string_view program;  // each line's prefix
+  bool toldBondLimit = false;
+  bool toldBondMemory = false;
+};
+
 struct ProgramState {
   display::Screen& screen;  // its presenter is chosen by the entry point before startUp
   sim::World& world;
@@ -49,6 +61,7 @@ struct ProgramState {
   bool referenceStep = false;
   sim::StepState stepState;  // the fast step's reusable buffers
   RenderScratch renderScratch;
+  Notices notices;
 };
 
 // Opens the 640 x 480 8-bit screen with two pages, starts the toolkit, keeps the default

@@ -2,12 +2,13 @@
 // status 2 before any frame), run the frames, then write the dump and the shot.
 #include "app/headless_program.h"
 
-#include <fstream>
+#include <new>
 #include <ostream>
-#include <sstream>
 
 #include "app/headless_options.h"
+#include "app/message_text.h"
 #include "app/screen_shot.h"
+#include "files/whole_file.h"
 
 namespace squish::app {
 namespace {
@@ -15,34 +16,78 @@ namespace {
 constexpr int usageError = 2;
 constexpr int runError = 1;
 
-std::optional<std::string> readWholeFile(const std::string& fileName) {
-  std::ifstream file(fileName, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::ostringstream text;
-  text << file.rdbuf();
-  if (file.bad()) return std::nullopt;
-  return std::move(text).str();
+// The exit status of a run stopped by a signal, as a shell reports it.
+int statusForSignal(int signal) {
+  return 128 + signal;
 }
 
-bool writeDump(const std::string& dump, const std::string& fileName, std::ostream& out) {
-  if (fileName == "-") {
-    out << dump << std::flush;
-    return static_cast<bool>(out);
+// The input script, or a usage error: a file that cannot be read whole or has a malformed line.
+std::optional<InputScript> readInputScript(const std::string& fileName, std::ostream& err) {
+  const files::WholeFile file = files::readWholeFile(fileName);
+  if (!file.ok()) {
+    err << "squish-headless: cannot read input file " << quoted(fileName) << ": " << file.error
+        << "\n";
+    return std::nullopt;
   }
-  std::ofstream file(fileName, std::ios::binary);
-  file << dump;
-  file.flush();
-  return static_cast<bool>(file);
+  try {
+    InputScriptResult read = parseInputScript(file.bytes);
+    if (read.ok()) return std::move(read.script);
+    err << "squish-headless: " << quoted(fileName) << ": " << read.error << "\n";
+  } catch (const std::bad_alloc&) {
+    err << "squish-headless: cannot read input file " << quoted(fileName) << ": out of memory\n";
+  }
+  return std::nullopt;
+}
+
+// Writes the dump or shot whole, or leaves the file as it was. False, with one line on `err`
+// unless the write was interrupted, when it was not written.
+bool writeOutput(std::string_view what, const std::string& fileName, std::string_view bytes,
+                 std::ostream& err, const files::KeepWriting& keepWriting) {
+  const files::WriteResult written = files::writeWholeFile(fileName, bytes, keepWriting);
+  if (written.ok()) return true;
+  if (!written.interrupted)
+    err << "squish-headless: cannot write the " << what << " to " << quoted(fileName) << ": "
+        << written.error << "\n";
+  return false;
+}
+
+// The dump, to standard output for "-".
+bool writeDump(HeadlessProgram& program, const std::string& fileName, std::ostream& out,
+               std::ostream& err, const files::KeepWriting& keepWriting) {
+  std::string dump;
+  try {
+    dump = program.stateDump();
+  } catch (const std::bad_alloc&) {
+    err << "squish-headless: cannot write the dump: out of memory\n";
+    return false;
+  }
+  if (fileName != "-") return writeOutput("dump", fileName, dump, err, keepWriting);
+  out << dump << std::flush;
+  if (out) return true;
+  err << "squish-headless: cannot write the dump to standard output\n";
+  return false;
+}
+
+bool writeShot(HeadlessProgram& program, const std::string& fileName, std::ostream& err,
+               const files::KeepWriting& keepWriting) {
+  const std::vector<std::uint8_t> shot = encodeScreenShot(program.screen());
+  if (shot.empty()) {
+    err << "squish-headless: no picture to write to " << quoted(fileName) << "\n";
+    return false;
+  }
+  const std::string_view bytes(reinterpret_cast<const char*>(shot.data()), shot.size());
+  return writeOutput("shot", fileName, bytes, err, keepWriting);
 }
 
 }  // namespace
 
 HeadlessProgram::HeadlessProgram(std::vector<std::string> sceneArguments, std::int32_t seed,
-                                 bool referenceStep)
+                                 bool referenceStep, std::ostream* notices)
     : sceneArguments_(std::move(sceneArguments)), state_{screen_,         world_, settings_,
                                                          toolkit_,        panel_, random_,
                                                          sceneArguments_, seed,   {},
-                                                         referenceStep,   {},     {}} {
+                                                         referenceStep,   {},     {},
+                                                         {notices, "squish-headless"}} {
   screen_.presenter = &presenter_;
   screen_.title = "squish-headless";
   started_ = startUp(state_);
@@ -83,7 +128,8 @@ std::string HeadlessProgram::stateDump() {
                          panelSnapshot(), screen_.palette);
 }
 
-int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
+int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
+                const volatile std::sig_atomic_t* stopSignal) {
   const HeadlessOptionsResult parsed = parseHeadlessOptions(arguments);
   if (!parsed.ok()) {
     err << "squish-headless: " << parsed.error << "\n";
@@ -92,36 +138,28 @@ int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::
   const HeadlessOptions& options = parsed.options;
   InputScript script;
   if (!options.inputFile.empty()) {
-    const std::optional<std::string> text = readWholeFile(options.inputFile);
-    if (!text) {
-      err << "squish-headless: cannot read input file " << options.inputFile << "\n";
-      return usageError;
-    }
-    InputScriptResult read = parseInputScript(*text);
-    if (!read.ok()) {
-      err << "squish-headless: " << options.inputFile << ": " << read.error << "\n";
-      return usageError;
-    }
-    script = std::move(read.script);
+    std::optional<InputScript> read = readInputScript(options.inputFile, err);
+    if (!read) return usageError;
+    script = std::move(*read);
   }
 
-  HeadlessProgram program(options.scenes, options.seed, options.referenceStep);
+  const auto stopped = [stopSignal] { return stopSignal != nullptr && *stopSignal != 0; };
+  HeadlessProgram program(options.scenes, options.seed, options.referenceStep, &err);
   if (!program.started()) {
     err << "squish-headless: cannot open the screen: " << program.screen().lastErrorText << "\n";
     return runError;
   }
-  while (program.framesRun() < options.frames && program.runFrame(script)) {
+  while (program.framesRun() < options.frames && !stopped() && program.runFrame(script)) {
   }
+  const files::KeepWriting keepWriting = [&stopped] { return !stopped(); };
   int status = 0;
-  if (!options.dumpFile.empty() && !writeDump(program.stateDump(), options.dumpFile, out)) {
-    err << "squish-headless: cannot write the dump to " << options.dumpFile << "\n";
+  if (!options.dumpFile.empty() && !stopped() &&
+      !writeDump(program, options.dumpFile, out, err, keepWriting))
     status = runError;
-  }
-  if (!options.shotFile.empty() && !writeScreenShot(program.screen(), options.shotFile)) {
-    err << "squish-headless: cannot write the shot to " << options.shotFile << "\n";
+  if (!options.shotFile.empty() && !stopped() &&
+      !writeShot(program, options.shotFile, err, keepWriting))
     status = runError;
-  }
-  return status;
+  return stopped() ? statusForSignal(*stopSignal) : status;
 }
 
 }  // namespace squish::app

@@ -2,6 +2,7 @@
 // squish without a window: one run owns every piece of the program's state, with the headless
 // presenter behind its screen, and drives the shared frame loop frame by frame. squish-headless
 // is built on it, and so are the program's integration tests.
+#include <csignal>
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
@@ -19,9 +20,10 @@ namespace squish::app {
 class HeadlessProgram {
  public:
   // Starts up and builds the scene; no frame has run yet. referenceStep steps with the plain
-  // all-pairs step instead of the fast one.
+  // all-pairs step instead of the fast one. What the run could not do (an unreadable scene file,
+  // a shortage of memory) is told on `notices`, one line each, when it is given.
   HeadlessProgram(std::vector<std::string> sceneArguments, std::int32_t seed,
-                  bool referenceStep = false);
+                  bool referenceStep = false, std::ostream* notices = nullptr);
   ~HeadlessProgram();
   HeadlessProgram(const HeadlessProgram&) = delete;
   HeadlessProgram& operator=(const HeadlessProgram&) = delete;
@@ -66,7 +68,11 @@ class HeadlessProgram {
 };
 
 // The whole squish-headless program: arguments without the program name; writes the dump to
-// out when asked for "-", and usage errors to err. Returns the exit status.
-int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::ostream& err);
+// out when asked for "-", and usage errors and notices to err. Returns the exit status. When
+// *stopSignal turns nonzero (a signal's number, set by a handler) the run stops after the frame
+// in progress, writes no dump or shot (abandoning one being written, which leaves the old file)
+// and returns 128 + that number.
+int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
+                const volatile std::sig_atomic_t* stopSignal = nullptr);
 
 }  // namespace squish::app

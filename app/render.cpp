@@ -153,9 +153,13 @@ AtomPixel atomPixel(const sim::Atom& atom) {
 
 // Each atom's pixel is worked out once, not once for every bond end that meets it (a body's
 // atom ends about eight bonds).
-void findAtomPixels(const sim::World& world, std::vector<AtomPixel>& atomPixels) {
+void findAtomPixels(const sim::World& world, std::vector<AtomPixel>& atomPixels,
+                    sim::AllocationFaults& faults) {
   const std::int32_t count = usedSlots(world.atomCount, world.atoms.size());
-  atomPixels.resize(static_cast<std::size_t>(count) + 1);
+  if (!sim::tryResize(atomPixels, static_cast<std::size_t>(count) + 1, faults)) {
+    atomPixels.clear();
+    return;
+  }
   for (std::int32_t i = 1; i <= count; ++i)
     atomPixels[i] = atomPixel(world.atoms[i]);
 }
@@ -229,7 +233,7 @@ void renderWorld(display::Screen& screen, const sim::World& world, const sim::Si
                  RenderScratch& scratch) {
   const display::ScreenLock lock(screen.screenLock);
   if (!screen.isOpen) return;
-  if (settings.showBonds != 0) findAtomPixels(world, scratch.atomPixels);
+  if (settings.showBonds != 0) findAtomPixels(world, scratch.atomPixels, scratch.faults);
   const auto drawPass = [&](const Pass& pass) {
     std::int64_t drawn = 0;
     if (settings.showAtoms != 0) drawn += drawAtoms(screen, pass, world, settings);

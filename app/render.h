@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "display/screen.h"
+#include "sim/growth.h"
 #include "sim/settings.h"
 #include "sim/world.h"
 
@@ -25,6 +26,9 @@ struct RenderScratch {
   // Elements handed to the primitives last time, and how many make two threads pay.
   std::int64_t elementsLastDrawn = 0;
   std::int64_t elementsForTwoThreads = 50000;
+  // The buffers grow through this hook; tests make it fail. Without memory for the table of
+  // atom pixels, every bond end is worked out where it is drawn: the same picture, slower.
+  sim::AllocationFaults faults;
 };
 
 // Screen x = 320 + world x, screen y = 480 - world y, in single precision and unrounded: the

@@ -3,7 +3,9 @@
 #include "app/screen_shot.h"
 
 #include <algorithm>
-#include <fstream>
+#include <string_view>
+
+#include "files/whole_file.h"
 
 namespace squish::app {
 namespace {
@@ -73,10 +75,8 @@ std::vector<std::uint8_t> encodeScreenShot(const display::Screen& screen) {
 bool writeScreenShot(const display::Screen& screen, const std::string& fileName) {
   const std::vector<std::uint8_t> bytes = encodeScreenShot(screen);
   if (bytes.empty()) return false;
-  std::ofstream file(fileName, std::ios::binary);
-  file.write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(file);
+  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  return files::writeWholeFile(fileName, text).ok();
 }
 
 }  // namespace squish::app

@@ -12,7 +12,8 @@ namespace squish::app {
 // The BMP file's bytes; empty when the screen has no visible page to take.
 std::vector<std::uint8_t> encodeScreenShot(const display::Screen& screen);
 
-// Writes the shot to fileName; false when there is nothing to take or the file cannot be written.
+// Writes the shot to fileName whole, or leaves the file as it was; false when there is nothing to
+// take or the file cannot be written.
 bool writeScreenShot(const display::Screen& screen, const std::string& fileName);
 
 }  // namespace squish::app

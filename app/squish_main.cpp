@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
   panel::SettingsPanel panel;
   display::RandomGenerator random;
   app::ProgramState program{screen,    world, settings, toolkit, panel, random,
-                            arguments, {},    {},       false,   {},    {}};
+                            arguments, {},    {},       false,   {},    {},
+                            {&std::cerr, "squish"}};
 
   if (!app::startUp(program)) {
     std::cerr << "squish: cannot open the window: " << screen.lastErrorText << "\n";

@@ -4,10 +4,9 @@
 // work is bounded by the file's length, whatever sizes its header declares.
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 #include "display/image.h"
+#include "files/whole_file.h"
 
 namespace squish::display {
 namespace {
@@ -212,19 +211,9 @@ LoadResult loadImageFile(Screen& screen, const std::string& fileName,
     ScreenLock lock(screen.screenLock);
     if (destination.empty() && !screen.isOpen) return notPossible;
   }
-  // Only ordinary files: a pipe with no writer would block forever and a device such as
-  // /dev/zero would never end.
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(fileName, error)) return cannotOpen;
-  std::ifstream stream(fileName, std::ios::binary);
-  if (!stream) return cannotOpen;
-  std::vector<std::uint8_t> bytes;
-  char chunk[65536];
-  while (stream.read(chunk, sizeof chunk) || stream.gcount() > 0) {
-    bytes.insert(bytes.end(), chunk, chunk + stream.gcount());
-  }
-  if (stream.bad()) return formatError;
-  return loadImageMemory(screen, bytes, destination);
+  const files::WholeFile file = files::readWholeFile(fileName);
+  if (!file.ok()) return cannotOpen;
+  return loadImageMemory(screen, file.data(), destination);
 }
 
 }  // namespace squish::display

@@ -5,9 +5,8 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
-#include <fstream>
 
+#include "files/whole_file.h"
 #include "scene/number_reader.h"
 
 namespace squish::scene {
@@ -126,21 +125,6 @@ void readSceneLine(World& world, SimSettings& settings, std::string_view line,
                  trimSpaces(line.substr(equals + 1)), loadImage);
 }
 
-std::string readWholeFile(const std::string& fileName) {
-  // Only ordinary files: a pipe with no writer would block forever and a device such as
-  // /dev/zero would never end.
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(fileName, error)) return {};
-  std::ifstream file(fileName, std::ios::binary);
-  std::string text;
-  std::vector<char> chunk(std::size_t{1} << 16);
-  // A stream that failed to open, or whose reading fails (a directory), yields no characters.
-  while (file.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || file.gcount() > 0) {
-    text.append(chunk.data(), static_cast<std::size_t>(file.gcount()));
-  }
-  return text;
-}
-
 }  // namespace
 
 std::vector<std::string_view> splitFields(std::string_view text, std::int32_t wanted) {
@@ -173,9 +157,12 @@ void readSceneText(World& world, SimSettings& settings, std::string_view text,
   }
 }
 
-void readSceneFile(World& world, SimSettings& settings, const std::string& fileName,
-                   const sim::ImageFileLoader& loadImage) {
-  readSceneText(world, settings, readWholeFile(fileName), loadImage);
+std::string readSceneFile(World& world, SimSettings& settings, const std::string& fileName,
+                          const sim::ImageFileLoader& loadImage) {
+  const files::WholeFile file = files::readWholeFile(fileName);
+  if (!file.ok()) return file.error;
+  readSceneText(world, settings, file.bytes, loadImage);
+  return {};
 }
 
 }  // namespace squish::scene

@@ -1,6 +1,6 @@
 #pragma once
 // The scene file reader: text lines of "KEY = value" that change settings and build bodies as
-// they are met. Nothing is reported; lines the reader does not understand are skipped.
+// they are met. Lines the reader does not understand are skipped without a word.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,8 +22,8 @@ void readSceneText(sim::World& world, sim::SimSettings& settings, std::string_vi
                    const sim::ImageFileLoader& loadImage);
 
 // Reads the named file (relative names from the working directory) and processes its text. A
-// file that cannot be opened or read adds nothing.
-void readSceneFile(sim::World& world, sim::SimSettings& settings, const std::string& fileName,
-                   const sim::ImageFileLoader& loadImage);
+// file that cannot be read whole adds nothing; the reason is returned (empty when it was read).
+std::string readSceneFile(sim::World& world, sim::SimSettings& settings,
+                          const std::string& fileName, const sim::ImageFileLoader& loadImage);
 
 }  // namespace squish::scene

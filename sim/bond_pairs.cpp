@@ -3,6 +3,7 @@
 #include "sim/bond_pairs.h"
 
 #include <algorithm>
+#include <bit>
 #include <utility>
 
 namespace squish::sim {
@@ -38,19 +39,30 @@ void BondPairs::place(Entry entry) {
   ++used_;
 }
 
-void BondPairs::grow() {
-  std::vector<Entry> old = std::move(entries_);
-  entries_.assign(std::max(smallestTable, old.size() * 2), Entry{});
+// The larger table is made before the old one is let go, so a failure changes nothing.
+bool BondPairs::grow(std::size_t size, AllocationFaults& faults) {
+  std::vector<Entry> larger;
+  if (!tryAssign(larger, size, Entry{}, faults)) return false;
+  std::swap(entries_, larger);
   used_ = 0;
-  for (const Entry& entry : old) {
+  for (const Entry& entry : larger) {
     if (entry.bond != 0) place(entry);
   }
+  return true;
 }
 
-void BondPairs::add(std::int32_t a, std::int32_t b, std::int32_t bond) {
-  if (bond == 0) return;
-  if ((used_ + 1) * 2 > entries_.size()) grow();
+bool BondPairs::makeRoom(std::size_t more, AllocationFaults& faults) {
+  const std::size_t wanted = (used_ + more) * 2;
+  if (wanted <= entries_.size()) return true;
+  if (more > entries_.max_size() / 4) return false;
+  return grow(std::max(smallestTable, std::bit_ceil(wanted)), faults);
+}
+
+bool BondPairs::add(std::int32_t a, std::int32_t b, std::int32_t bond, AllocationFaults& faults) {
+  if (bond == 0) return true;
+  if (!makeRoom(1, faults)) return false;
   place(Entry{pairKey(a, b), bond});
+  return true;
 }
 
 void BondPairs::remove(std::int32_t a, std::int32_t b, std::int32_t bond) {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "sim/growth.h"
+
 namespace squish::sim {
 
 // Open addressing with linear probing. A pair may be recorded with several slots (two bonds
@@ -14,7 +16,11 @@ namespace squish::sim {
 class BondPairs {
  public:
   void clear();
-  void add(std::int32_t a, std::int32_t b, std::int32_t bond);
+  // Makes room for `more` entries beyond those held, so that many adds need no memory. False,
+  // with the index as it was, when the memory cannot be had.
+  bool makeRoom(std::size_t more, AllocationFaults& faults);
+  // Records the pair for the slot; false, recording nothing, when there is no room and no memory.
+  bool add(std::int32_t a, std::int32_t b, std::int32_t bond, AllocationFaults& faults);
   // Drops the entry for exactly this pair and slot, if there is one.
   void remove(std::int32_t a, std::int32_t b, std::int32_t bond);
 
@@ -38,7 +44,7 @@ class BondPairs {
   static std::uint64_t pairKey(std::int32_t a, std::int32_t b);
   std::size_t home(std::uint64_t key) const;
   std::size_t mask() const { return entries_.size() - 1; }
-  void grow();
+  bool grow(std::size_t size, AllocationFaults& faults);
   void place(Entry entry);
 
   std::vector<Entry> entries_;  // a power of two in size, at most half full

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <new>
 #include <optional>
 #include <vector>
 
@@ -26,23 +25,29 @@ std::int64_t grownCapacity(std::int64_t capacity, std::int64_t needed) {
 }
 
 // The zero-filled lattice table of a body with `cells` cells, after checking the world's limits
-// and reserving the table storage its slots will grow into (so no allocation can fail once
-// building starts). nullopt, with the world as it was, when the body does not fit.
+// and securing the memory its slots will need: the tables' records, their free-slot bits and the
+// pair index's entries, so no allocation can fail once building starts. nullopt, with the world
+// as it was, when the body does not fit.
 std::optional<LatticeTable> prepareBody(World& world, std::int64_t atoms, std::int64_t bonds,
                                         std::int64_t cells) {
   const std::int64_t atomsAfter = std::int64_t{world.atomCount} + atoms;
   const std::int64_t bondsAfter = std::int64_t{world.bondCount} + bonds;
   if (atomsAfter > maxAtoms || bondsAfter > maxBonds) return std::nullopt;
-  try {
-    LatticeTable lattice(static_cast<std::size_t>(cells), 0);
-    world.atoms.reserve(static_cast<std::size_t>(grownCapacity(world.atomCapacity, atomsAfter)) +
-                        1);
-    world.bonds.reserve(static_cast<std::size_t>(grownCapacity(world.bondCapacity, bondsAfter)) +
-                        1);
-    return lattice;
-  } catch (const std::bad_alloc&) {
-    return std::nullopt;
-  }
+  AllocationFaults& faults = world.faults;
+  LatticeTable lattice;
+  const bool secured =
+      tryAssign(lattice, static_cast<std::size_t>(cells), std::int32_t{0}, faults) &&
+      tryReserve(world.atoms,
+                 static_cast<std::size_t>(grownCapacity(world.atomCapacity, atomsAfter)) + 1,
+                 faults) &&
+      tryReserve(world.bonds,
+                 static_cast<std::size_t>(grownCapacity(world.bondCapacity, bondsAfter)) + 1,
+                 faults) &&
+      world.freeAtoms.reserve(static_cast<std::int32_t>(atomsAfter), faults) &&
+      world.freeBonds.reserve(static_cast<std::int32_t>(bondsAfter), faults) &&
+      world.bondPairs.makeRoom(static_cast<std::size_t>(bonds), faults);
+  if (!secured) return std::nullopt;
+  return lattice;
 }
 
 // Hands out the body's slots. Nothing frees a slot while a body is built and each slot is filled
@@ -196,6 +201,7 @@ void buildBitmap(World& world, const SimSettings& settings, std::span<const std:
       static_cast<std::size_t>(bitmapHeaderBytes), static_cast<std::size_t>(pixelCount));
 
   const std::int64_t atoms = std::ranges::count_if(pixels, [](std::uint8_t p) { return p != 0; });
+  if (atoms == 0) return;
   std::int64_t bonds = 0;
   forEachBitmapBond(pixels, w, height, [&](std::int64_t, std::int64_t, bool) { ++bonds; });
   std::optional<LatticeTable> lattice = prepareBody(world, atoms, bonds, pixelCount);
@@ -220,19 +226,22 @@ void buildBitmap(World& world, const SimSettings& settings, std::span<const std:
   placeNewAtoms(world, x, y, angle);
 }
 
+bool makeImageBlock(std::vector<std::uint8_t>& image, std::int32_t width, std::int32_t height,
+                    AllocationFaults& faults) {
+  image.clear();
+  if (width < 1 || height < 1) return false;
+  const std::int64_t pixelCount = std::int64_t{width} * height;
+  if (pixelCount > maxBitmapPixels) return false;
+  return tryAssign(image, static_cast<std::size_t>(bitmapHeaderBytes + pixelCount),
+                   std::uint8_t{0}, faults);
+}
+
 void buildBitmapFromFile(World& world, const SimSettings& settings, const ImageFileLoader& load,
                          const std::string& fileName, std::int32_t width, std::int32_t height,
                          float x, float y, std::int32_t colour, float angle) {
-  if (width < 1 || height < 1) return;
-  const std::int64_t pixelCount = std::int64_t{width} * height;
-  if (pixelCount > maxBitmapPixels) return;
+  if (width < 1 || height < 1 || std::int64_t{width} * height > maxBitmapPixels || !load) return;
   std::vector<std::uint8_t> image;
-  try {
-    image.assign(static_cast<std::size_t>(bitmapHeaderBytes + pixelCount), 0);
-  } catch (const std::bad_alloc&) {
-    return;
-  }
-  if (load) load(fileName, image);
+  load(fileName, width, height, image);
   buildBitmap(world, settings, image, width, height, x, y, colour, angle);
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "sim/settings.h"
 #include "sim/world.h"
@@ -39,13 +40,19 @@ void buildBitmap(World& world, const SimSettings& settings, std::span<const std:
                  std::int32_t width, std::int32_t height, float x, float y, std::int32_t colour,
                  float angle);
 
-// Fills a zeroed buffer of 4 + width × height bytes from an image file; the display's loader
-// in the program, anything in tests. It must not write past the buffer. A missing loader, or one
-// that leaves the buffer zeroed, builds nothing.
-using ImageFileLoader =
-    std::function<void(const std::string& fileName, std::span<std::uint8_t> buffer)>;
+// Loads the named image file into `image`, an image block of width × height: the display's
+// loader in the program, anything in tests. It reads the file first and only then makes the
+// block with makeImageBlock, so a file that cannot be read costs nothing more; it must not write
+// past the block. Leaving `image` empty, or every pixel 0, builds nothing.
+using ImageFileLoader = std::function<void(const std::string& fileName, std::int32_t width,
+                                           std::int32_t height, std::vector<std::uint8_t>& image)>;
 
-// Refuses a width or height below 1 and more than maxBitmapPixels pixels before allocating.
+// Makes `image` a zeroed block of 4 + width × height bytes. False, leaving it empty, for a width
+// or height below 1, more than maxBitmapPixels pixels, or no memory.
+bool makeImageBlock(std::vector<std::uint8_t>& image, std::int32_t width, std::int32_t height,
+                    AllocationFaults& faults);
+
+// Refuses a width or height below 1 and more than maxBitmapPixels pixels before loading.
 void buildBitmapFromFile(World& world, const SimSettings& settings, const ImageFileLoader& load,
                          const std::string& fileName, std::int32_t width, std::int32_t height,
                          float x, float y, std::int32_t colour, float angle);

@@ -47,11 +47,8 @@ inline void collidePair(World& world, const SimSettings& settings, std::int32_t 
   // The approach rate of a towards j; a pair at one position gives NaN and does nothing.
   const float m = (d.x * velA.x + d.y * velA.y) / lenSq;
   if (!(m >= 0.0f)) return;
-  if (m > settings.bondThreshold && bondExists(world, a, j) == no) {
-    // A table that cannot grow hands out slot 0, which setBond ignores: no bond is made.
-    const std::int32_t b = allocateBond(world);
-    setBond(world, b, a, j, settings.atomSpace, settings.atomSpace, impactBondColour);
-  }
+  if (m > settings.bondThreshold && bondExists(world, a, j) == no)
+    makeImpactBond(world, a, j, settings.atomSpace, impactBondColour);
   exchangeMomentum(world, a, j, d, n, m, lenSq);
 }
 

@@ -28,32 +28,43 @@ void FreeSlots::reset() {
   covered_ = 0;
 }
 
-void FreeSlots::cover(std::int32_t count) {
-  if (count <= covered_) return;
+// Words past the covered range stay zero, so sizing the levels ahead of covering changes no
+// answer. A failure part way leaves every level holding at least the words it held.
+bool FreeSlots::reserve(std::int32_t count, AllocationFaults& faults) {
   // Bit 0 stands for the unused slot 0; levels are added until the top one is a single word.
   std::int64_t bits = std::int64_t{count} + 1;
   std::size_t level = 0;
   do {
     const std::size_t words = wordsFor(bits);
-    if (levels_.size() <= level) addLevelAbove(level);
-    if (levels_[level].size() < words) levels_[level].resize(words, 0);
+    if (levels_.size() <= level && !addLevelAbove(level, faults)) return false;
+    if (levels_[level].size() < words && !tryResize(levels_[level], words, faults)) return false;
     bits = static_cast<std::int64_t>(words);
     ++level;
   } while (bits > 1);
+  return true;
+}
+
+bool FreeSlots::cover(std::int32_t count, AllocationFaults& faults) {
+  if (count <= covered_) return true;
+  if (!reserve(count, faults)) return false;
   covered_ = count;
+  return true;
 }
 
 // A new top level starts with a bit for every nonzero word of the level below it.
-void FreeSlots::addLevelAbove(std::size_t level) {
+bool FreeSlots::addLevelAbove(std::size_t level, AllocationFaults& faults) {
   std::vector<std::uint64_t> summary;
   if (level > 0) {
     const std::vector<std::uint64_t>& below = levels_[level - 1];
-    summary.assign(wordsFor(static_cast<std::int64_t>(below.size())), 0);
+    if (!tryResize(summary, wordsFor(static_cast<std::int64_t>(below.size())), faults))
+      return false;
     for (std::size_t word = 0; word < below.size(); ++word) {
       if (below[word] != 0) summary[word / wordBits] |= bitOf(static_cast<std::int64_t>(word));
     }
   }
+  if (!tryReserve(levels_, levels_.size() + 1, faults)) return false;
   levels_.push_back(std::move(summary));
+  return true;
 }
 
 void FreeSlots::markFree(std::int32_t slot) {

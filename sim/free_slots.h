@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "sim/growth.h"
+
 namespace squish::sim {
 
 // Covers slots 1..covered(); a bit is set while its slot is known to hold 0 in `alive`. The
@@ -16,8 +18,11 @@ class FreeSlots {
 
   // Forgets every slot: nothing is covered.
   void reset();
-  // Extends the covered range to 1..count; the new slots start as not free.
-  void cover(std::int32_t count);
+  // Extends the covered range to 1..count; the new slots start as not free. False, with the
+  // range as it was, when the memory for the bits cannot be had.
+  bool cover(std::int32_t count, AllocationFaults& faults);
+  // Makes room for the bits of slots 1..count, so covering up to count later needs no memory.
+  bool reserve(std::int32_t count, AllocationFaults& faults);
 
   void markFree(std::int32_t slot);
   void markTaken(std::int32_t slot);
@@ -26,7 +31,7 @@ class FreeSlots {
   std::int32_t firstFreeFrom(std::int64_t from) const;
 
  private:
-  void addLevelAbove(std::size_t level);
+  bool addLevelAbove(std::size_t level, AllocationFaults& faults);
 
   // levels_[0] holds one bit per slot; each higher level one bit per nonzero word below it.
   std::vector<std::vector<std::uint64_t>> levels_;

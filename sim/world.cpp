@@ -20,46 +20,67 @@ bool holdsSlot(const std::vector<Record>& table, std::int64_t index) {
 }
 
 // Marks every slot in 1..count that holds 0 in `alive` (slots past the table's end are none).
+// False, covering fewer slots than count, when the index cannot grow.
 template <typename Record>
-void rebuildFreeSlots(const std::vector<Record>& table, std::int32_t count, FreeSlots& free) {
+bool rebuildFreeSlots(const std::vector<Record>& table, std::int32_t count, FreeSlots& free,
+                      AllocationFaults& faults) {
   free.reset();
-  free.cover(count);
+  if (!free.cover(count, faults)) return false;
   const std::int64_t last = std::min<std::int64_t>(count, std::ssize(table) - 1);
   for (std::int32_t slot = 1; slot <= last; ++slot) {
     if (table[slot].alive == no) free.markFree(slot);
   }
+  return true;
 }
 
-// Shared by both tables: the first free slot above `after` up to the count, else count + 1,
-// doubling the capacity when the new count passes it. The capacity is computed in 64 bits and
-// kept within the int32 slot range; a table that cannot grow hands out no slot (0) and stays as
-// it was. A slot the index offers is confirmed in the table first, so one filled behind the
-// index's back is dropped from it instead of being handed out.
+// One of the two tables with its count, capacity and free-slot index.
 template <typename Record>
-std::int32_t allocateSlot(std::vector<Record>& table, std::int32_t& count, std::int32_t& capacity,
-                          FreeSlots& free, std::int32_t after) {
-  if (free.covered() != count) rebuildFreeSlots(table, count, free);
-  for (std::int32_t slot = free.firstFreeFrom(std::max(after, 0) + std::int64_t{1}); slot != 0;
-       slot = free.firstFreeFrom(std::int64_t{slot} + 1)) {
-    if (holdsSlot(table, slot) && table[slot].alive == no) return slot;
-    free.markTaken(slot);
+struct Table {
+  std::vector<Record>& records;
+  std::int32_t& count;
+  std::int32_t& capacity;
+  FreeSlots& free;
+};
+
+Table<Atom> atomTable(World& world) {
+  return {world.atoms, world.atomCount, world.atomCapacity, world.freeAtoms};
+}
+
+Table<Bond> bondTable(World& world) {
+  return {world.bonds, world.bondCount, world.bondCapacity, world.freeBonds};
+}
+
+// Shared by both tables: the first free slot above `after` up to the count, else count + 1 as
+// long as that is no higher than `highest`, doubling the capacity when the new count passes it.
+// The capacity is computed in 64 bits and kept within the int32 slot range; a table that cannot
+// grow hands out no slot (0) and keeps its count (its capacity may have grown). A slot the index
+// offers is confirmed in the table first, so one filled behind the index's back is dropped from
+// it instead of being handed out.
+template <typename Record>
+std::int32_t allocateSlot(Table<Record> table, std::int32_t after, std::int64_t highest,
+                          AllocationFaults& faults) {
+  std::vector<Record>& records = table.records;
+  if (table.free.covered() != table.count &&
+      !rebuildFreeSlots(records, table.count, table.free, faults))
+    return 0;
+  for (std::int32_t slot = table.free.firstFreeFrom(std::max(after, 0) + std::int64_t{1});
+       slot != 0; slot = table.free.firstFreeFrom(std::int64_t{slot} + 1)) {
+    if (holdsSlot(records, slot) && records[slot].alive == no) return slot;
+    table.free.markTaken(slot);
   }
-  if (count >= largestSlot) return 0;
-  const std::int32_t slot = count + 1;
-  if (slot > capacity || !holdsSlot(table, slot)) {
+  if (table.count >= std::min(highest, largestSlot)) return 0;
+  const std::int32_t slot = table.count + 1;
+  if (slot > table.capacity || !holdsSlot(records, slot)) {
     const std::int64_t doubled =
-        std::clamp<std::int64_t>(std::int64_t{capacity} * 2, slot, largestSlot);
-    try {
-      table.resize(std::max(table.size(), static_cast<std::size_t>(doubled) + 1));
-    } catch (const std::bad_alloc&) {
-      return 0;
-    }
-    capacity = static_cast<std::int32_t>(doubled);
+        std::clamp<std::int64_t>(std::int64_t{table.capacity} * 2, slot, largestSlot);
+    const std::size_t size = std::max(records.size(), static_cast<std::size_t>(doubled) + 1);
+    if (!tryResize(records, size, faults)) return 0;
+    table.capacity = static_cast<std::int32_t>(doubled);
   }
-  count = slot;
-  table[slot].alive = no;
-  free.cover(slot);
-  free.markFree(slot);
+  if (!table.free.cover(slot, faults)) return 0;
+  table.count = slot;
+  records[slot].alive = no;
+  table.free.markFree(slot);
   return slot;
 }
 
@@ -72,19 +93,20 @@ bool joins(const Bond& bond, std::int32_t a, std::int32_t b) {
 void clearWorld(World& world) {
   world.atomCount = 0;
   world.bondCount = 0;
+  world.impactBondShortage = BondShortage::none;
   world.freeAtoms.reset();
   world.freeBonds.reset();
   world.bondPairs.clear();
 }
 
 void reindexWorld(World& world) {
-  rebuildFreeSlots(world.atoms, world.atomCount, world.freeAtoms);
-  rebuildFreeSlots(world.bonds, world.bondCount, world.freeBonds);
+  rebuildFreeSlots(world.atoms, world.atomCount, world.freeAtoms, world.faults);
+  rebuildFreeSlots(world.bonds, world.bondCount, world.freeBonds, world.faults);
   world.bondPairs.clear();
   const std::int64_t last = std::min<std::int64_t>(world.bondCount, std::ssize(world.bonds) - 1);
   for (std::int32_t k = 1; k <= last; ++k) {
     const Bond& bond = world.bonds[k];
-    if (bond.alive == yes) world.bondPairs.add(bond.atomA, bond.atomB, k);
+    if (bond.alive == yes) world.bondPairs.add(bond.atomA, bond.atomB, k, world.faults);
   }
 }
 
@@ -97,11 +119,11 @@ std::int32_t allocateBond(World& world) {
 }
 
 std::int32_t allocateAtomAfter(World& world, std::int32_t after) {
-  return allocateSlot(world.atoms, world.atomCount, world.atomCapacity, world.freeAtoms, after);
+  return allocateSlot(atomTable(world), after, largestSlot, world.faults);
 }
 
 std::int32_t allocateBondAfter(World& world, std::int32_t after) {
-  return allocateSlot(world.bonds, world.bondCount, world.bondCapacity, world.freeBonds, after);
+  return allocateSlot(bondTable(world), after, largestSlot, world.faults);
 }
 
 void setAtom(World& world, std::int32_t index, float x, float y, float vx, float vy,
@@ -116,11 +138,13 @@ void setAtom(World& world, std::int32_t index, float x, float y, float vx, float
   world.freeAtoms.markTaken(index);
 }
 
-// The slot's previous pair leaves the pair index and the new one enters it.
-void setBond(World& world, std::int32_t index, std::int32_t atomA, std::int32_t atomB,
+// The slot's previous pair leaves the pair index and the new one enters it; room for it is
+// made before anything changes.
+bool setBond(World& world, std::int32_t index, std::int32_t atomA, std::int32_t atomB,
              float restLength, float spacing, std::int32_t colour) {
-  if (!holdsSlot(world.bonds, index)) return;
-  if (!holdsSlot(world.atoms, atomA) || !holdsSlot(world.atoms, atomB)) return;
+  if (!holdsSlot(world.bonds, index)) return false;
+  if (!holdsSlot(world.atoms, atomA) || !holdsSlot(world.atoms, atomB)) return false;
+  if (!world.bondPairs.makeRoom(1, world.faults)) return false;
   Bond& bond = world.bonds[index];
   world.bondPairs.remove(bond.atomA, bond.atomB, index);
   bond.alive = yes;
@@ -129,8 +153,21 @@ void setBond(World& world, std::int32_t index, std::int32_t atomA, std::int32_t 
   bond.spacing = spacing;
   bond.restLength = restLength;
   bond.colour = colour;
-  world.bondPairs.add(atomA, atomB, index);
+  world.bondPairs.add(atomA, atomB, index, world.faults);
   world.freeBonds.markTaken(index);
+  return true;
+}
+
+// After a shortage only slots up to the count are offered, so no growth is tried again.
+void makeImpactBond(World& world, std::int32_t atomA, std::int32_t atomB, float space,
+                    std::int32_t colour) {
+  const std::int64_t highest =
+      world.impactBondShortage == BondShortage::none ? maxBonds : world.bondCount;
+  const std::int32_t slot = allocateSlot(bondTable(world), 0, highest, world.faults);
+  if (slot != 0 && setBond(world, slot, atomA, atomB, space, space, colour)) return;
+  if (world.impactBondShortage != BondShortage::none) return;
+  world.impactBondShortage =
+      slot == 0 && world.bondCount >= maxBonds ? BondShortage::limit : BondShortage::memory;
 }
 
 void freeBond(World& world, std::int32_t index) {

@@ -6,6 +6,7 @@
 
 #include "sim/bond_pairs.h"
 #include "sim/free_slots.h"
+#include "sim/growth.h"
 #include "sim/settings.h"
 #include "sim/vec2.h"
 
@@ -34,9 +35,14 @@ struct Bond {
 
 inline constexpr std::int32_t initialCapacity = 16;
 
-// Bodies that would take the world past these limits build nothing at all.
+// Bodies that would take the world past these limits build nothing at all, and impact bonds
+// stop at maxBonds slots.
 inline constexpr std::int64_t maxAtoms = 4'000'000;
 inline constexpr std::int64_t maxBonds = 4 * maxAtoms;
+
+// Why atoms that meet hard enough are not being glued by new bonds: the bond table holds
+// maxBonds slots, or memory for more could not be had.
+enum class BondShortage : std::uint8_t { none, limit, memory };
 
 struct World {
   // Index 0 is never used, so each table holds capacity + 1 records.
@@ -54,10 +60,17 @@ struct World {
   FreeSlots freeAtoms;
   FreeSlots freeBonds;
   BondPairs bondPairs;
+
+  // Set when an impact bond could not be made. From then on impact bonds only take free slots
+  // (no more growth is tried, so a shortage costs no failed allocation per contact) until the
+  // world is cleared.
+  BondShortage impactBondShortage = BondShortage::none;
+  // Every growth of the tables and indexes goes through this hook; tests make it fail.
+  AllocationFaults faults;
 };
 
-// Drops both counts to 0; capacities and the old records stay and are overwritten as slots are
-// handed out again.
+// Drops both counts to 0 and forgets any bond shortage; capacities and the old records stay and
+// are overwritten as slots are handed out again.
 void clearWorld(World& world);
 
 // Rebuilds the indexes from the tables: for code that has written records or counts directly.
@@ -76,11 +89,19 @@ std::int32_t allocateAtomAfter(World& world, std::int32_t after);
 std::int32_t allocateBondAfter(World& world, std::int32_t after);
 
 // Fill a slot and make it live. An index outside 1..capacity is ignored, and so is a bond whose
-// atoms lie outside the atom table, so every live bond can be followed safely.
+// atoms lie outside the atom table, so every live bond can be followed safely. setBond returns
+// whether the bond was made: it is not when ignored, or when the pair index cannot grow (the
+// slot then stays as it was).
 void setAtom(World& world, std::int32_t index, float x, float y, float vx, float vy,
              std::int32_t colour);
-void setBond(World& world, std::int32_t index, std::int32_t atomA, std::int32_t atomB,
+bool setBond(World& world, std::int32_t index, std::int32_t atomA, std::int32_t atomB,
              float restLength, float spacing, std::int32_t colour);
+
+// Glues two atoms that met hard enough with a bond of rest length and spacing `space`, in the
+// first free slot or a new one. When none can be had it records why in impactBondShortage and
+// no bond is made.
+void makeImpactBond(World& world, std::int32_t atomA, std::int32_t atomB, float space,
+                    std::int32_t colour);
 
 // The first live atom inside the square of half-width atomSpace around (x, y); 0 when none.
 std::int32_t pickAtom(const World& world, const SimSettings& settings, float x, float y);

@@ -24,10 +24,13 @@ struct FakeImageFiles {
   std::vector<std::size_t> bufferSizes;
 
   sim::ImageFileLoader loader() {
-    return [this](const std::string& fileName, std::span<std::uint8_t> buffer) {
+    return [this](const std::string& fileName, std::int32_t width, std::int32_t height,
+                  std::vector<std::uint8_t>& image) {
       names.push_back(fileName);
-      bufferSizes.push_back(buffer.size());
-      if (buffer.size() > 4) std::fill(buffer.begin() + 4, buffer.end(), pixelValue);
+      sim::AllocationFaults faults;
+      sim::makeImageBlock(image, width, height, faults);
+      bufferSizes.push_back(image.size());
+      if (image.size() > 4) std::fill(image.begin() + 4, image.end(), pixelValue);
     };
   }
 };

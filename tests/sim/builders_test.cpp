@@ -145,11 +145,14 @@ TEST(BodyBuilders, BitmapTakesPixelColoursAndBondsOnlyFromInsideTheBorder) {
 TEST(BodyBuilders, BitmapFromFileBuildsWhatTheLoaderFills) {
   std::string askedFor;
   std::size_t bufferSize = 0;
-  const ImageFileLoader loader = [&](const std::string& name, std::span<std::uint8_t> buffer) {
+  AllocationFaults faults;
+  const ImageFileLoader loader = [&](const std::string& name, std::int32_t width,
+                                     std::int32_t height, std::vector<std::uint8_t>& image) {
     askedFor = name;
-    bufferSize = buffer.size();
-    buffer[4 + 4] = 6;  // the centre pixel
-    buffer[4 + 3] = 2;  // its left neighbour
+    ASSERT_TRUE(makeImageBlock(image, width, height, faults));
+    bufferSize = image.size();
+    image[4 + 4] = 6;  // the centre pixel
+    image[4 + 3] = 2;  // its left neighbour
   };
   World world;
   buildBitmapFromFile(world, SimSettings{}, loader, "shape.bmp", 3, 3, 0.0f, 0.0f, 1, 0.0f);
@@ -159,7 +162,8 @@ TEST(BodyBuilders, BitmapFromFileBuildsWhatTheLoaderFills) {
   expectBonds(world, {{2, 1, 10}}, 6, 10.0f);
 
   World untouched;
-  const ImageFileLoader failing = [](const std::string&, std::span<std::uint8_t>) {};
+  const ImageFileLoader failing = [](const std::string&, std::int32_t, std::int32_t,
+                                     std::vector<std::uint8_t>&) {};
   buildBitmapFromFile(untouched, SimSettings{}, failing, "missing.bmp", 3, 3, 0, 0, 1, 0);
   buildBitmapFromFile(untouched, SimSettings{}, ImageFileLoader{}, "x.bmp", 3, 3, 0, 0, 1, 0);
   EXPECT_EQ(untouched.atomCount, 0);

@@ -64,9 +64,8 @@ TEST(BodyLimits, HugeBodiesAreRefusedBeforeAnythingIsAllocated) {
   buildTriangle(world, SimSettings{}, 0, 0, 3000, 1, 0);
 
   bool loaderCalled = false;
-  const ImageFileLoader loader = [&](const std::string&, std::span<std::uint8_t>) {
-    loaderCalled = true;
-  };
+  const ImageFileLoader loader = [&](const std::string&, std::int32_t, std::int32_t,
+                                     std::vector<std::uint8_t>&) { loaderCalled = true; };
   buildBitmapFromFile(world, SimSettings{}, loader, "big.bmp", most, most, 0, 0, 1, 0);
   buildBitmapFromFile(world, SimSettings{}, loader, "big.bmp", 8193, 8192, 0, 0, 1, 0);
   buildBitmapFromFile(world, SimSettings{}, loader, "big.bmp", 0, 10, 0, 0, 1, 0);
