@@ -46,21 +46,22 @@ void loadSceneImage(ProgramState& program, const std::string& fileName, std::int
                     std::int32_t height, std::vector<std::uint8_t>& image) {
   const files::WholeFile file = files::readWholeFile(fileName);
   if (!file.ok()) {
-    tell(program.notices, "cannot read image file " + quoted(fileName) + ": " + file.error);
+    tell(program.notices, "cannot read image file " + quotedName(fileName) + ": " + file.error);
     return;
   }
   if (!sim::makeImageBlock(image, width, height, program.world.faults)) {
-    tell(program.notices, "out of memory: image file " + quoted(fileName) + " not loaded");
+    tell(program.notices, "out of memory: image file " + quotedName(fileName) + " not loaded");
     return;
   }
   // Rows read before a file that is cut short ends stay in the block and are built.
   if (display::loadImageMemory(program.screen, file.data(), image) != display::loaded)
-    tell(program.notices, "image file " + quoted(fileName) + ": not a 1, 4 or 8-bit BMP, or cut short");
+    tell(program.notices,
+         "image file " + quotedName(fileName) + ": not a 1, 4 or 8-bit BMP, or cut short");
 }
 
 void readSceneFiles(ProgramState& program) {
-  const sim::ImageFileLoader loadImage = [&program](const std::string& fileName,
-                                                    std::int32_t width, std::int32_t height,
+  const sim::ImageFileLoader loadImage = [&program](const std::string& fileName, std::int32_t width,
+                                                    std::int32_t height,
                                                     std::vector<std::uint8_t>& image) {
     loadSceneImage(program, fileName, width, height, image);
   };
@@ -69,7 +70,7 @@ void readSceneFiles(ProgramState& program) {
     const std::string error =
         scene::readSceneFile(program.world, program.settings, fileName, loadImage);
     if (!error.empty())
-      tell(program.notices, "cannot read scene file " + quoted(fileName) + ": " + error);
+      tell(program.notices, "cannot read scene file " + quotedName(fileName) + ": " + error);
   }
 }
 

@@ -25,16 +25,17 @@ int statusForSignal(int signal) {
 std::optional<InputScript> readInputScript(const std::string& fileName, std::ostream& err) {
   const files::WholeFile file = files::readWholeFile(fileName);
   if (!file.ok()) {
-    err << "squish-headless: cannot read input file " << quoted(fileName) << ": " << file.error
+    err << "squish-headless: cannot read input file " << quotedName(fileName) << ": " << file.error
         << "\n";
     return std::nullopt;
   }
   try {
     InputScriptResult read = parseInputScript(file.bytes);
     if (read.ok()) return std::move(read.script);
-    err << "squish-headless: " << quoted(fileName) << ": " << read.error << "\n";
+    err << "squish-headless: " << quotedName(fileName) << ": " << read.error << "\n";
   } catch (const std::bad_alloc&) {
-    err << "squish-headless: cannot read input file " << quoted(fileName) << ": out of memory\n";
+    err << "squish-headless: cannot read input file " << quotedName(fileName)
+        << ": out of memory\n";
   }
   return std::nullopt;
 }
@@ -46,7 +47,7 @@ bool writeOutput(std::string_view what, const std::string& fileName, std::string
   const files::WriteResult written = files::writeWholeFile(fileName, bytes, keepWriting);
   if (written.ok()) return true;
   if (!written.interrupted)
-    err << "squish-headless: cannot write the " << what << " to " << quoted(fileName) << ": "
+    err << "squish-headless: cannot write the " << what << " to " << quotedName(fileName) << ": "
         << written.error << "\n";
   return false;
 }
@@ -72,7 +73,7 @@ bool writeShot(HeadlessProgram& program, const std::string& fileName, std::ostre
                const files::KeepWriting& keepWriting) {
   const std::vector<std::uint8_t> shot = encodeScreenShot(program.screen());
   if (shot.empty()) {
-    err << "squish-headless: no picture to write to " << quoted(fileName) << "\n";
+    err << "squish-headless: no picture to write to " << quotedName(fileName) << "\n";
     return false;
   }
   const std::string_view bytes(reinterpret_cast<const char*>(shot.data()), shot.size());
@@ -83,11 +84,20 @@ bool writeShot(HeadlessProgram& program, const std::string& fileName, std::ostre
 
 HeadlessProgram::HeadlessProgram(std::vector<std::string> sceneArguments, std::int32_t seed,
                                  bool referenceStep, std::ostream* notices)
-    : sceneArguments_(std::move(sceneArguments)), state_{screen_,         world_, settings_,
-                                                         toolkit_,        panel_, random_,
-                                                         sceneArguments_, seed,   {},
-                                                         referenceStep,   {},     {},
-                                                         {notices, "squish-headless"}} {
+    : sceneArguments_(std::move(sceneArguments)),
+      state_{screen_,
+             world_,
+             settings_,
+             toolkit_,
+             panel_,
+             random_,
+             sceneArguments_,
+             seed,
+             {},
+             referenceStep,
+             {},
+             {},
+             {notices, "squish-headless"}} {
   screen_.presenter = &presenter_;
   screen_.title = "squish-headless";
   started_ = startUp(state_);

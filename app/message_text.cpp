@@ -1,12 +1,8 @@
 // Quoting untrusted text byte by byte.
 #include "app/message_text.h"
 
-#include <cstddef>
-
 namespace squish::app {
 namespace {
-
-constexpr std::size_t longestQuote = 60;
 
 bool isPlain(unsigned char c) {
   return c >= 0x20 && c < 0x7F && c != '\\';
@@ -21,9 +17,9 @@ void appendEscaped(std::string& out, unsigned char c) {
 
 }  // namespace
 
-std::string quoted(std::string_view text) {
+std::string quoted(std::string_view text, std::size_t longest) {
   std::string out = "'";
-  for (std::size_t i = 0; i < text.size() && i < longestQuote; ++i) {
+  for (std::size_t i = 0; i < text.size() && i < longest; ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (isPlain(c)) {
       out += static_cast<char>(c);
@@ -32,7 +28,7 @@ std::string quoted(std::string_view text) {
     }
   }
   out += "'";
-  if (text.size() > longestQuote) out += "...";
+  if (text.size() > longest) out += "...";
   return out;
 }
 

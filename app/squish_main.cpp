@@ -23,8 +23,18 @@ int main(int argc, char** argv) {
   widgets::Toolkit toolkit;
   panel::SettingsPanel panel;
   display::RandomGenerator random;
-  app::ProgramState program{screen,    world, settings, toolkit, panel, random,
-                            arguments, {},    {},       false,   {},    {},
+  app::ProgramState program{screen,
+                            world,
+                            settings,
+                            toolkit,
+                            panel,
+                            random,
+                            arguments,
+                            {},
+                            {},
+                            false,
+                            {},
+                            {},
                             {&std::cerr, "squish"}};
 
   if (!app::startUp(program)) {

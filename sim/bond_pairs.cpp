@@ -52,10 +52,9 @@ bool BondPairs::grow(std::size_t size, AllocationFaults& faults) {
 }
 
 bool BondPairs::makeRoom(std::size_t more, AllocationFaults& faults) {
-  const std::size_t wanted = (used_ + more) * 2;
-  if (wanted <= entries_.size()) return true;
+  if (hasRoom(more)) return true;
   if (more > entries_.max_size() / 4) return false;
-  return grow(std::max(smallestTable, std::bit_ceil(wanted)), faults);
+  return grow(std::max(smallestTable, std::bit_ceil((used_ + more) * 2)), faults);
 }
 
 bool BondPairs::add(std::int32_t a, std::int32_t b, std::int32_t bond, AllocationFaults& faults) {

@@ -19,6 +19,8 @@ class BondPairs {
   // Makes room for `more` entries beyond those held, so that many adds need no memory. False,
   // with the index as it was, when the memory cannot be had.
   bool makeRoom(std::size_t more, AllocationFaults& faults);
+  // Whether `more` entries can be added without growing.
+  bool hasRoom(std::size_t more) const { return (used_ + more) * 2 <= entries_.size(); }
   // Records the pair for the slot; false, recording nothing, when there is no room and no memory.
   bool add(std::int32_t a, std::int32_t b, std::int32_t bond, AllocationFaults& faults);
   // Drops the entry for exactly this pair and slot, if there is one.

@@ -232,8 +232,8 @@ bool makeImageBlock(std::vector<std::uint8_t>& image, std::int32_t width, std::i
   if (width < 1 || height < 1) return false;
   const std::int64_t pixelCount = std::int64_t{width} * height;
   if (pixelCount > maxBitmapPixels) return false;
-  return tryAssign(image, static_cast<std::size_t>(bitmapHeaderBytes + pixelCount),
-                   std::uint8_t{0}, faults);
+  return tryAssign(image, static_cast<std::size_t>(bitmapHeaderBytes + pixelCount), std::uint8_t{0},
+                   faults);
 }
 
 void buildBitmapFromFile(World& world, const SimSettings& settings, const ImageFileLoader& load,

@@ -50,8 +50,7 @@ bool tryResize(std::vector<T>& buffer, std::size_t size, AllocationFaults& fault
 // Replaces the contents with `size` copies of `value`; false, with the buffer as it was, when
 // the memory cannot be had.
 template <typename T>
-bool tryAssign(std::vector<T>& buffer, std::size_t size, const T& value,
-               AllocationFaults& faults) {
+bool tryAssign(std::vector<T>& buffer, std::size_t size, const T& value, AllocationFaults& faults) {
   if (!tryReserve(buffer, size, faults)) return false;
   buffer.assign(size, value);
   return true;

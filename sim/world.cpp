@@ -158,14 +158,16 @@ bool setBond(World& world, std::int32_t index, std::int32_t atomA, std::int32_t 
   return true;
 }
 
-// After a shortage only slots up to the count are offered, so no growth is tried again.
+// After a shortage only slots up to the count are offered and the pair index must have room
+// already, so no growth is tried again.
 void makeImpactBond(World& world, std::int32_t atomA, std::int32_t atomB, float space,
                     std::int32_t colour) {
-  const std::int64_t highest =
-      world.impactBondShortage == BondShortage::none ? maxBonds : world.bondCount;
+  const bool shortage = world.impactBondShortage != BondShortage::none;
+  if (shortage && !world.bondPairs.hasRoom(1)) return;
+  const std::int64_t highest = shortage ? world.bondCount : maxBonds;
   const std::int32_t slot = allocateSlot(bondTable(world), 0, highest, world.faults);
   if (slot != 0 && setBond(world, slot, atomA, atomB, space, space, colour)) return;
-  if (world.impactBondShortage != BondShortage::none) return;
+  if (shortage) return;
   world.impactBondShortage =
       slot == 0 && world.bondCount >= maxBonds ? BondShortage::limit : BondShortage::memory;
 }

@@ -2,6 +2,7 @@
 // count, Quit, and dumps and shots that repeat byte for byte and read back.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <sstream>
 
 #include "display/headless_presenter.h"
@@ -120,11 +121,12 @@ TEST(HeadlessRun, DumpsAndShotsRepeatByteForByteAndShotsReadBack) {
 TEST(HeadlessRun, ReferenceStepGivesTheSameRun) {
   ScratchDir dir;
   const std::string input =
-      dir.write("drag.txt", "2 mouse 420 330\n3 down right\n9 mouse 200 100\n40 up right\n"
-                            "60 char 32\n");
-  const std::vector<std::string> fast = {"--frames",         "150",  "--input",
-                                         input,              "--dump", dir.path("fast.json"),
-                                         "--shot",           dir.path("fast.bmp")};
+      dir.write("drag.txt",
+                "2 mouse 420 330\n3 down right\n9 mouse 200 100\n40 up right\n"
+                "60 char 32\n");
+  const std::vector<std::string> fast = {
+      "--frames",          "150", "--input", input, "--dump", dir.path("fast.json"), "--shot",
+      dir.path("fast.bmp")};
   std::vector<std::string> plain = fast;
   plain[5] = dir.path("plain.json");
   plain[7] = dir.path("plain.bmp");
@@ -139,6 +141,46 @@ TEST(HeadlessRun, UnwritableOutputsAreReported) {
   const RunResult r = run({"--frames", "0", "--dump", "/nonexistent-dir/d.json"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("/nonexistent-dir/d.json"), std::string::npos);
+}
+
+// A signal stops the run after its frame and nothing is written: the old dump stays.
+TEST(HeadlessRun, SignalEndsTheRunWithoutWritingItsFiles) {
+  ScratchDir dir;
+  const std::string dump = dir.write("d.json", "the last complete dump");
+  const volatile std::sig_atomic_t stop = SIGTERM;
+  std::ostringstream out;
+  std::ostringstream err;
+  const std::vector<std::string> arguments = {"--frames", "5",      "--dump",
+                                              dump,       "--shot", dir.path("s.bmp")};
+  EXPECT_EQ(runHeadless(arguments, out, err, &stop), 128 + SIGTERM);
+  EXPECT_EQ(readFile(dump), "the last complete dump");
+  EXPECT_FALSE(std::filesystem::exists(dir.path("s.bmp")));
+  EXPECT_EQ(err.str(), "");
+}
+
+// Unreadable scene and image files are told as the scene is built, every time; a shortage of
+// memory for impact bonds once in a run, however long it lasts.
+TEST(HeadlessRun, WhatCouldNotBeDoneIsToldOnOneLineEach) {
+  ScratchDir dir;
+  const std::string scene = dir.write("glue.txt",
+                                      "BONDTHRESHOLD=-1e30\nATOMSPACE=0.5\nBREAKTHRESHOLD=1e30\n"
+                                      "BITMAP=" +
+                                          dir.path("nosuch.bmp") +
+                                          ",8191,8191,0,0,1,0\n"
+                                          "BOX=-5,5,10,10,9,0\n");
+  std::ostringstream notices;
+  HeadlessProgram program({dir.path("missing\x1b.txt"), scene}, 1, false, &notices);
+  EXPECT_EQ(program.world().atomCount, 100);
+  program.world().faults.failFrom = program.world().faults.growths + 3;
+  for (int frame = 0; frame < 10; ++frame)
+    ASSERT_TRUE(program.runFrame());
+  EXPECT_EQ(notices.str(), "squish-headless: cannot read scene file '" +
+                               dir.path("missing\\x1b.txt") +
+                               "': No such file or directory\n"
+                               "squish-headless: cannot read image file '" +
+                               dir.path("nosuch.bmp") +
+                               "': No such file or directory\n"
+                               "squish-headless: out of memory: impact bonds not made\n");
 }
 
 }  // namespace

@@ -233,7 +233,7 @@ TEST_F(RenderWorld, TwoThreadsDrawWhatOneDraws) {
 
 // Bond ends are found by atom slot in a table the renderer keeps between pictures: a table
 // left by a larger world must not leak into the next, and bonds to dead atoms or to slots past
-// the atom count still meet the atoms' own positions.
+// the atom count still meet the atoms' own positions, also when the table cannot grow.
 TEST_F(RenderWorld, BondsMeetTheirAtomsWhateverTheRendererKeptFromBefore) {
   RenderScratch scratch;
   for (std::int32_t i = 0; i < 50; ++i)
@@ -259,6 +259,20 @@ TEST_F(RenderWorld, BondsMeetTheirAtomsWhateverTheRendererKeptFromBefore) {
   drawEveryBond();
   EXPECT_EQ(kept, screen.pages[1]);
   EXPECT_GT(litPixels(), 600);
+
+  // Atoms that have moved since, in a world that outgrows the table when no memory can be had
+  // for a larger one: what the table kept must not be read.
+  scratch.faults.failFrom = scratch.faults.growths + 1;
+  world.atomCount = beyond;
+  world.atoms[a].pos = {-150.0f, 250.0f};
+  for (std::int32_t i = 0; i < 300; ++i)
+    addBondGrowing(a, addAtom(-300.0f + 2.0f * static_cast<float>(i), 450.0f, 4));
+  display::clearPage(screen);
+  renderWorld(screen, world, settings, scratch);
+  const std::vector<std::uint8_t> starved = screen.pages[1];
+  display::clearPage(screen);
+  drawEveryBond();
+  EXPECT_EQ(starved, screen.pages[1]);
 }
 
 }  // namespace

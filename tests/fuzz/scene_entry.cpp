@@ -48,7 +48,8 @@ void feedSceneReader(Bytes input) {
   if (!display::openScreen(screen, 18, 8, 2, 0, 0)) std::abort();
   display::setPages(screen, 1, 0);
   const sim::ImageFileLoader loadImage = [&](const std::string&, std::int32_t width,
-                                             std::int32_t height, std::vector<std::uint8_t>& block) {
+                                             std::int32_t height,
+                                             std::vector<std::uint8_t>& block) {
     sim::AllocationFaults faults;
     if (sim::makeImageBlock(block, width, height, faults))
       display::loadImageMemory(screen, image, block);
