@@ -20,16 +20,18 @@ run: release
 
 # Debug build with AddressSanitizer + UndefinedBehaviorSanitizer, then every test; then the fast
 # step against the plain one again, compiled as the program is: the optimiser (vector
-# instructions, reordered operands) must not change a single result.
+# instructions, reordered operands) must not change a single result; and squish-headless under a
+# memory limit, which the sanitizers' shadow memory would not fit in.
 test: deps
 	cmake -S . -B $(BUILD_TYPE_DIR)/test -DCMAKE_BUILD_TYPE=Debug -DSQUISH_SANITIZE=ON
 	cmake --build $(BUILD_TYPE_DIR)/test -j $(JOBS)
 	cd $(BUILD_TYPE_DIR)/test && ctest --output-on-failure -j $(JOBS)
 	cmake -S . -B $(BUILD_TYPE_DIR)/test-optimised -DCMAKE_BUILD_TYPE=Release
-	cmake --build $(BUILD_TYPE_DIR)/test-optimised -j $(JOBS) --target sim_tests app_tests
+	cmake --build $(BUILD_TYPE_DIR)/test-optimised -j $(JOBS) --target sim_tests app_tests squish-headless
 	$(BUILD_TYPE_DIR)/test-optimised/tests/sim/sim_tests --gtest_brief=1 --gtest_filter='FastStep.*'
 	$(BUILD_TYPE_DIR)/test-optimised/tests/app/app_tests --gtest_brief=1 \
 	  --gtest_filter='HeadlessRun.ReferenceStepGivesTheSameRun'
+	tests/app/memory_limit.sh $(BUILD_TYPE_DIR)/test-optimised/app/squish-headless
 
 # The threaded tests (presenter against the program's thread, a picture drawn by two threads)
 # under ThreadSanitizer.
