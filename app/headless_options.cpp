@@ -4,6 +4,7 @@
 
 #include <limits>
 
+#include "app/message_text.h"
 #include "app/whole_number.h"
 
 namespace squish::app {
@@ -53,7 +54,7 @@ class OptionReader {
     } else if (option == "--reference-step") {
       options.referenceStep = true;
     } else {
-      fail("unknown option " + option);
+      fail("unknown option " + quoted(option));
     }
   }
 
@@ -72,7 +73,7 @@ class OptionReader {
     const auto number = parseWholeNumber(*text, minimum, maximum);
     if (!number) {
       fail(option + " needs a whole number from " + std::to_string(minimum) + " to " +
-           std::to_string(maximum) + ", not '" + *text + "'");
+           std::to_string(maximum) + ", not " + quoted(*text));
       return false;
     }
     out = *number;

@@ -7,6 +7,7 @@
 #include <limits>
 #include <optional>
 
+#include "app/message_text.h"
 #include "app/whole_number.h"
 
 namespace squish::app {
@@ -47,7 +48,7 @@ LineResult numberArgument(std::span<const std::string_view> args, MessageKind ki
   if (args.size() != 1) return malformed("expects one " + std::string(what));
   const auto value = parseWholeNumber(args[0], minimum, maximum);
   if (!value || (*value == 0 && kind == MessageKind::wheel)) {
-    return malformed("bad " + std::string(what) + " '" + std::string(args[0]) + "'");
+    return malformed("bad " + std::string(what) + " " + quoted(args[0]));
   }
   WindowMessage message;
   message.kind = kind;
@@ -78,7 +79,7 @@ LineResult button(std::span<const std::string_view> args, MessageKind kind) {
   } else if (args[0] == "middle") {
     message.value = 4;
   } else {
-    return malformed("unknown button '" + std::string(args[0]) + "'");
+    return malformed("unknown button " + quoted(args[0]));
   }
   return {message, {}};
 }
@@ -122,7 +123,7 @@ LineResult parseMessage(std::string_view kind, std::span<const std::string_view>
   if (kind == "char") return numberArgument(args, MessageKind::character, 0, 255, "character");
   if (kind == "focus") return focus(args);
   if (kind == "close") return close(args);
-  return malformed("unknown message kind '" + std::string(kind) + "'");
+  return malformed("unknown message kind " + quoted(kind));
 }
 
 bool isIgnored(std::string_view line) {
@@ -147,7 +148,7 @@ InputScriptResult parseInputScript(std::string_view text) {
     const auto frame = parseWholeNumber(words[0], 1, std::numeric_limits<std::int64_t>::max());
     LineResult parsed;
     if (!frame) {
-      parsed.error = "bad frame number '" + std::string(words[0]) + "'";
+      parsed.error = "bad frame number " + quoted(words[0]);
     } else if (words.size() < 2) {
       parsed.error = "missing message kind";
     } else {

@@ -76,6 +76,18 @@ void buildBox1000x100(benchmark::State& state) {
   }
 }
 
+// 80,000 bodies of four atoms, one after another: building stays linear in the atoms built.
+void buildBoxes80k(benchmark::State& state) {
+  for (auto _ : state) {
+    World world;
+    for (std::int32_t i = 0; i < 80000; ++i) {
+      buildBox(world, SimSettings{}, static_cast<float>(i % 600 - 300),
+               static_cast<float>(50 + i / 600 * 3), 2, 2, 9, 0.0f);
+    }
+    benchmark::DoNotOptimize(world.atoms.data());
+  }
+}
+
 void stepDefaultScene(benchmark::State& state) {
   Scene scene{"default", World{}, SimSettings{}};
   buildDefaultScene(scene.world, scene.settings);
@@ -123,6 +135,8 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("build/bitmap300x300", buildBitmap300)
       ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("build/box1000x100", buildBox1000x100)
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("build/80000 boxes of 2x2", buildBoxes80k)
       ->Unit(benchmark::kMillisecond);
   for (const Scene& scene : scenes) {
     const std::string size = std::to_string(scene.world.atomCount);

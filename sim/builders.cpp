@@ -55,12 +55,14 @@ std::optional<LatticeTable> prepareBody(World& world, std::int64_t atoms, std::i
 // the same slots as allocateAtom and allocateBond, without rescanning the whole table each time.
 struct BodyMaker {
   World& world;
+  std::int32_t firstAtom = 0;
   std::int32_t lastAtom = 0;
   std::int32_t lastBond = 0;
 
   std::int32_t addAtom(float x, float y, std::int32_t colour) {
     lastAtom = allocateAtomAfter(world, lastAtom);
     setAtom(world, lastAtom, x, y, 0.0f, 0.0f, colour);
+    if (firstAtom == 0) firstAtom = lastAtom;
     return lastAtom;
   }
 
@@ -146,7 +148,7 @@ void buildBox(World& world, const SimSettings& settings, float x, float y, std::
     }
   }
 
-  placeNewAtoms(world, x, y, angle);
+  placeNewAtoms(world, x, y, angle, maker.firstAtom);
 }
 
 // ---- Triangle ----
@@ -185,7 +187,7 @@ void buildTriangle(World& world, const SimSettings& settings, float x, float y, 
     }
   }
 
-  placeNewAtoms(world, x, y, angle);
+  placeNewAtoms(world, x, y, angle, maker.firstAtom);
 }
 
 // ---- Bitmap ----
@@ -223,7 +225,7 @@ void buildBitmap(World& world, const SimSettings& settings, std::span<const std:
     maker.addBond((*lattice)[from], (*lattice)[to], isDiagonal ? diagonal : s, s, pixels[from]);
   });
 
-  placeNewAtoms(world, x, y, angle);
+  placeNewAtoms(world, x, y, angle, maker.firstAtom);
 }
 
 bool makeImageBlock(std::vector<std::uint8_t>& image, std::int32_t width, std::int32_t height,
@@ -247,11 +249,10 @@ void buildBitmapFromFile(World& world, const SimSettings& settings, const ImageF
 
 // ---- Placing ----
 
-// Only the current builder's atoms are still unplaced, so only they turn. Velocities are zero
-// and are not turned.
-void placeNewAtoms(World& world, float x, float y, float angle) {
+// Velocities are zero and are not turned.
+void placeNewAtoms(World& world, float x, float y, float angle, std::int32_t first) {
   const std::int32_t count = world.atomCount;
-  for (std::int32_t i = 1; i <= count; ++i) {
+  for (std::int32_t i = std::max(first, 1); i <= count; ++i) {
     Atom& atom = world.atoms[i];
     if (atom.alive != yes || atom.placed != no) continue;
     Vec2 q;

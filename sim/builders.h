@@ -57,7 +57,9 @@ void buildBitmapFromFile(World& world, const SimSettings& settings, const ImageF
                          const std::string& fileName, std::int32_t width, std::int32_t height,
                          float x, float y, std::int32_t colour, float angle);
 
-// Turns every live atom not yet placed by angle about (x, y) and marks it placed.
-void placeNewAtoms(World& world, float x, float y, float angle);
+// Turns every live atom not yet placed, in slots from `first` on, by angle about (x, y) and marks
+// it placed. Only the atoms of the body being built are unplaced, so a builder starts at its first
+// atom's slot: building stays linear in the atoms built however many bodies the world holds.
+void placeNewAtoms(World& world, float x, float y, float angle, std::int32_t first = 1);
 
 }  // namespace squish::sim
