@@ -36,17 +36,26 @@ TEST(HeadlessRun, UsageErrorsExitWithTwoAndOneLineBeforeAnyFrame) {
   ScratchDir dir;
   const std::string dump = dir.path("dump.json");
   const std::string bad = dir.write("bad.txt", "# fine\n1 mouse 1 2\n\n2 wheel 0\n");
-  for (const std::vector<std::string>& arguments :
-       std::vector<std::vector<std::string>>{{"--bogus", "--dump", dump},
-                                             {"--dump", dump, "--frames", "many"},
-                                             {"--dump", dump, "--input", dir.path("missing.txt")},
-                                             {"--dump", dump, "--input", bad}}) {
+  // A word of the input quoted in a message is cut short and its control bytes escaped.
+  const std::string noisy = dir.write("noisy.txt", "1 \x1b[2J" + std::string(5000, 'k') + "\n");
+  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+           {"--bogus", "--dump", dump},
+           {"--dump", dump, "--frames", "many"},
+           {"--dump", dump, "--input", dir.path("missing.txt")},
+           {"--dump", dump, "--input", bad},
+           {"--dump", dump, "--input", noisy},
+           {"--dump", dump, "--input", dir.path("")},
+           {"--dump", dump, "--input", "/dev/zero"}}) {
     const RunResult r = run(arguments);
-    EXPECT_EQ(r.status, 2) << arguments[0];
+    EXPECT_EQ(r.status, 2) << arguments.back();
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_LT(r.err.size(), 300u) << r.err;
+    EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(dump));
   }
   EXPECT_NE(run({"--input", bad}).err.find("line 4"), std::string::npos);
+  EXPECT_NE(run({"--input", noisy}).err.find("'\\x1b[2Jkkk"), std::string::npos);
+  EXPECT_NE(run({"--input", "/dev/zero"}).err.find("not an ordinary file"), std::string::npos);
 }
 
 TEST(HeadlessRun, DumpCountsFramesAndShowsTheDefaultScene) {
