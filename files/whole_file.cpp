@@ -25,7 +25,7 @@ std::string systemError(int number) {
   return std::strerror(number);
 }
 
-// Closes a descriptor when it goes out of scope.
+// Closes a descriptor when it goes out of scope (for reading).
 class Descriptor {
  public:
   explicit Descriptor(int fd) : fd_(fd) {}
@@ -65,20 +65,6 @@ void readAll(int fd, std::uint64_t largest, std::string& bytes, std::string& err
   }
 }
 
-// Writes every byte, asking keepWriting before each part.
-WriteResult writeAll(int fd, std::string_view bytes, const KeepWriting& keepWriting) {
-  while (!bytes.empty()) {
-    if (keepWriting && !keepWriting()) return {"interrupted", true};
-    const std::size_t size = std::min(bytes.size(), partBytes);
-    const ssize_t put = ::write(fd, bytes.data(), size);
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0) return {systemError(errno)};
-    bytes.remove_prefix(static_cast<std::size_t>(put));
-  }
-  if (keepWriting && !keepWriting()) return {"interrupted", true};
-  return {};
-}
-
 // The file a write replaces: the target itself, or where the target's symbolic link leads, so
 // the rename replaces the file and keeps the link.
 std::string replacedFile(const std::string& path) {
@@ -106,31 +92,6 @@ mode_t permissionsFor(const struct stat* old) {
   const mode_t mask = ::umask(0);
   ::umask(mask);
   return 0666 & ~mask;
-}
-
-WriteResult writeInPlace(const std::string& path, std::string_view bytes,
-                         const KeepWriting& keepWriting) {
-  Descriptor file(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
-  if (!file.isOpen()) return {systemError(errno)};
-  WriteResult result = writeAll(file.get(), bytes, keepWriting);
-  if (!file.close() && result.ok()) result.error = systemError(errno);
-  return result;
-}
-
-WriteResult writeThroughTemporary(const std::string& target, const struct stat* old,
-                                  std::string_view bytes, const KeepWriting& keepWriting) {
-  std::string temporary = folderOf(target) + "/." + nameOf(target) + ".XXXXXX";
-  Descriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
-  if (!file.isOpen()) return {systemError(errno)};
-  WriteResult result = writeAll(file.get(), bytes, keepWriting);
-  if (result.ok() && ::fchmod(file.get(), permissionsFor(old)) != 0)
-    result.error = systemError(errno);
-  if (result.ok() && ::fsync(file.get()) != 0) result.error = systemError(errno);
-  if (!file.close() && result.ok()) result.error = systemError(errno);
-  if (result.ok() && ::rename(temporary.c_str(), target.c_str()) != 0)
-    result.error = systemError(errno);
-  if (!result.ok()) ::unlink(temporary.c_str());
-  return result;
 }
 
 }  // namespace
@@ -165,13 +126,70 @@ WholeFile readWholeFile(const std::string& path, std::uint64_t largest) {
   return whole;
 }
 
+FileWriter::FileWriter(const std::string& path) : target_(replacedFile(path)) {
+  struct stat old {};
+  const bool exists = ::stat(target_.c_str(), &old) == 0;
+  if (exists && !S_ISREG(old.st_mode)) {
+    fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+  } else {
+    temporary_ = folderOf(target_) + "/." + nameOf(target_) + ".XXXXXX";
+    mode_ = permissionsFor(exists ? &old : nullptr);
+    fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
+    if (fd_ < 0) temporary_.clear();
+  }
+  if (fd_ < 0) error_ = systemError(errno);
+}
+
+FileWriter::~FileWriter() {
+  if (fd_ >= 0) ::close(fd_);
+  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+}
+
+void FileWriter::fail(std::string why) {
+  if (error_.empty()) error_ = std::move(why);
+}
+
+bool FileWriter::write(std::string_view bytes) {
+  while (ok() && !bytes.empty()) {
+    const ssize_t put = ::write(fd_, bytes.data(), std::min(bytes.size(), partBytes));
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) {
+      fail(systemError(errno));
+    } else {
+      bytes.remove_prefix(static_cast<std::size_t>(put));
+    }
+  }
+  return ok();
+}
+
+bool FileWriter::finish() {
+  if (ok() && !temporary_.empty()) {
+    if (::fchmod(fd_, mode_) != 0 || ::fsync(fd_) != 0) fail(systemError(errno));
+  }
+  if (fd_ >= 0 && ::close(fd_) != 0) fail(systemError(errno));
+  fd_ = -1;
+  if (ok() && !temporary_.empty()) {
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+      fail(systemError(errno));
+    } else {
+      temporary_.clear();
+    }
+  }
+  return ok();
+}
+
 WriteResult writeWholeFile(const std::string& path, std::string_view bytes,
                            const KeepWriting& keepWriting) {
-  const std::string target = replacedFile(path);
-  struct stat old {};
-  const bool exists = ::stat(target.c_str(), &old) == 0;
-  if (exists && !S_ISREG(old.st_mode)) return writeInPlace(target, bytes, keepWriting);
-  return writeThroughTemporary(target, exists ? &old : nullptr, bytes, keepWriting);
+  FileWriter file(path);
+  while (file.ok()) {
+    if (keepWriting && !keepWriting()) return {"interrupted", true};
+    if (bytes.empty()) break;
+    const std::string_view part = bytes.substr(0, partBytes);
+    file.write(part);
+    bytes.remove_prefix(part.size());
+  }
+  file.finish();
+  return {file.error()};
 }
 
 }  // namespace squish::files

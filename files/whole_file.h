@@ -36,9 +36,37 @@ struct WriteResult {
   bool ok() const { return error.empty(); }
 };
 
-// Writes `bytes` as the whole of the file at `path`. A target that exists but is no ordinary file
-// (a device, a pipe) is written directly: there is no old file to keep and nothing to rename.
+// Writes `bytes` as the whole of the file at `path`, through a FileWriter.
 WriteResult writeWholeFile(const std::string& path, std::string_view bytes,
                            const KeepWriting& keepWriting = {});
+
+// A file written part by part into a temporary beside its target, which finish() flushes to disk
+// and renames over the target; a writer destroyed unfinished, or one whose writing failed,
+// removes its temporary and leaves the target as it was. A target that exists but is no
+// ordinary file (a device, a pipe) is written directly: there is no old file to keep. A symbolic
+// link keeps leading to the file it names.
+class FileWriter {
+ public:
+  explicit FileWriter(const std::string& path);
+  ~FileWriter();
+  FileWriter(const FileWriter&) = delete;
+  FileWriter& operator=(const FileWriter&) = delete;
+
+  // False once anything has failed; later writes then do nothing.
+  bool write(std::string_view bytes);
+  // Puts the file in place; false, with the old file kept, when it could not be.
+  bool finish();
+  bool ok() const { return error_.empty(); }
+  const std::string& error() const { return error_; }
+
+ private:
+  void fail(std::string why);
+
+  std::string target_;
+  std::string temporary_;  // empty when writing the target directly, or once renamed
+  int fd_ = -1;
+  unsigned mode_ = 0;
+  std::string error_;
+};
 
 }  // namespace squish::files
