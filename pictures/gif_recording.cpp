@@ -14,9 +14,6 @@
 namespace squish::pictures {
 namespace {
 
-// Browsers show frames shorter than two hundredths of a second for a tenth; squish records at
-// most 50 frames a second.
-constexpr std::int64_t shortestDelay = 2;
 constexpr std::int64_t longestDelay = 65535;
 
 std::int64_t hundredthsOf(double seconds) {
@@ -113,12 +110,11 @@ bool GifRecording::add(const Picture& picture, double seconds) {
   }
   const std::int64_t at = std::max(hundredthsOf(seconds), heldFrom_);
   try {
-    if (holding_ && at - heldFrom_ < shortestDelay) {
+    if (holding_ && at == heldFrom_) {
       held_.pixels = picture.pixels;
       held_.palette = picture.palette;
       return true;
     }
-    if (holding_ && picture.pixels == held_.pixels && samePalette(picture, held_)) return true;
     if (holding_ && !writeHeld(at)) return false;
     held_ = picture;
   } catch (const std::bad_alloc&) {
@@ -160,7 +156,7 @@ bool GifRecording::writeHeld(std::int64_t untilHundredths) {
   GraphicsControlBlock control{};
   control.DisposalMode = DISPOSE_DO_NOT;
   control.DelayTime =
-      static_cast<int>(std::clamp(untilHundredths - heldFrom_, shortestDelay, longestDelay));
+      static_cast<int>(std::clamp<std::int64_t>(untilHundredths - heldFrom_, 1, longestDelay));
   control.TransparentColor = NO_TRANSPARENT_COLOR;
   GifByteType extension[4];
   const std::size_t extensionSize = EGifGCBToExtension(&control, extension);
@@ -203,7 +199,7 @@ bool GifRecording::writeHeld(std::int64_t untilHundredths) {
 }
 
 bool GifRecording::finish(double seconds) {
-  if (holding_ && ok()) writeHeld(std::max(hundredthsOf(seconds), heldFrom_));
+  if (holding_ && ok()) writeHeld(std::max(hundredthsOf(seconds), heldFrom_ + 1));
   Encoder& encoder = *encoder_;
   if (encoder.gif != nullptr) {
     // The trailer is written by hand: after a failure giflib may be part way through a frame.

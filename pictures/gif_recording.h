@@ -1,8 +1,7 @@
 #pragma once
 // Animated GIF recordings of pictures, encoded by giflib as they come. The first picture's
 // palette is the file's global colour table; a frame whose palette differs carries its own.
-// Each frame holds only the rectangle that changed since the one before (the rest stays shown),
-// and a picture identical to the last lengthens its frame instead of adding one.
+// Each frame holds only the rectangle that changed since the one before (the rest stays shown).
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -22,10 +21,9 @@ class GifRecording {
   GifRecording(const GifRecording&) = delete;
   GifRecording& operator=(const GifRecording&) = delete;
 
-  // A picture shown from `seconds` on; times must not decrease. A picture arriving within two
-  // hundredths of a second of the last one replaces it (GIF delays count hundredths, and players
-  // slow down shorter ones), so frames come at most 50 a second. Every picture must have the
-  // first one's size. False once the recording has failed.
+  // A picture shown from `seconds` on; times must not decrease. A picture arriving in the same
+  // hundredth of a second as the last one replaces it (GIF delays count hundredths). Every
+  // picture must have the first one's size. False once the recording has failed.
   bool add(const Picture& picture, double seconds);
   // Shows the last picture until `seconds` and puts the file in place. When the recording failed
   // part way, the frames written before still make a valid file, which is put in place too; the

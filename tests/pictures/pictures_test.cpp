@@ -105,8 +105,8 @@ class GifTest : public ::testing::Test {
   fs::path dir_;
 };
 
-// Frames hold what changed, a repeated picture lengthens its frame, a picture within two
-// hundredths replaces the one before, and a new palette travels as the frame's own table.
+// Frames hold what changed (a repeated picture only its delay), a picture in the same hundredth
+// of a second replaces the one before, and a new palette travels as the frame's own table.
 TEST_F(GifTest, FramesReplayWhatWasRecordedWithTheirDelays) {
   Picture a = testPicture(2);
   Picture b = a;
@@ -116,23 +116,24 @@ TEST_F(GifTest, FramesReplayWhatWasRecordedWithTheirDelays) {
   GifRecording recording(path("r.gif"));
   ASSERT_TRUE(recording.ok()) << recording.error();
   EXPECT_TRUE(recording.add(a, 0.0));
-  EXPECT_TRUE(recording.add(a, 0.02));  // the same picture: the first frame lasts longer
-  EXPECT_TRUE(recording.add(testPicture(9), 0.04));
-  EXPECT_TRUE(recording.add(b, 0.05));  // within two hundredths: replaces the one before
+  EXPECT_TRUE(recording.add(a, 0.02));
+  EXPECT_TRUE(recording.add(testPicture(9), 0.05));
+  EXPECT_TRUE(recording.add(b, 0.051));  // the same hundredth: replaces the one before
   EXPECT_TRUE(recording.add(c, 0.10));
   EXPECT_TRUE(recording.add(b, 0.13));
   ASSERT_TRUE(recording.finish(0.20));
-  EXPECT_EQ(recording.framesWritten(), 4);
+  EXPECT_EQ(recording.framesWritten(), 5);
   EXPECT_EQ(static_cast<std::int64_t>(fs::file_size(path("r.gif"))), recording.bytesWritten() + 1);
 
   const Played played = play(path("r.gif"));
-  ASSERT_EQ(played.frames.size(), 4u);
+  ASSERT_EQ(played.frames.size(), 5u);
   EXPECT_EQ(played.frames[0], coloursOf(a));
-  EXPECT_EQ(played.frames[1], coloursOf(b));
-  EXPECT_EQ(played.frames[2], coloursOf(c));
-  EXPECT_EQ(played.frames[3], coloursOf(b));
-  EXPECT_EQ(played.delays, (std::vector<int>{4, 6, 3, 7}));
-  EXPECT_EQ(played.ownColours, (std::vector<bool>{false, false, true, false}));
+  EXPECT_EQ(played.frames[1], coloursOf(a));
+  EXPECT_EQ(played.frames[2], coloursOf(b));
+  EXPECT_EQ(played.frames[3], coloursOf(c));
+  EXPECT_EQ(played.frames[4], coloursOf(b));
+  EXPECT_EQ(played.delays, (std::vector<int>{2, 3, 5, 3, 7}));
+  EXPECT_EQ(played.ownColours, (std::vector<bool>{false, false, false, true, false}));
 }
 
 TEST_F(GifTest, FailuresLeaveNothingOrAValidFileOfTheFramesSoFar) {
