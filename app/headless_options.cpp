@@ -51,6 +51,10 @@ class OptionReader {
       readFileName(option, options.dumpFile);
     } else if (option == "--shot") {
       readFileName(option, options.shotFile);
+    } else if (option == "--record") {
+      readFileName(option, options.recordFile);
+    } else if (option == "--record-every") {
+      readNumber(option, 1, maxFrames, options.recordEvery);
     } else if (option == "--reference-step") {
       options.referenceStep = true;
     } else {

@@ -1,6 +1,7 @@
 #pragma once
 // The command line of squish-headless: how many frames to run, the input file, the seed, where
-// to write the dump and the shot, and the scene files. A usage error is one line of text.
+// to write the dump, the shot and a recording, and the scene files. A usage error is one line of
+// text.
 #include <cstdint>
 #include <limits>
 #include <span>
@@ -15,8 +16,10 @@ struct HeadlessOptions {
   std::int64_t frames = 1;
   std::string inputFile;  // empty: no input
   std::int32_t seed = 1;
-  std::string dumpFile;  // empty: no dump; "-" is standard output
-  std::string shotFile;  // empty: no shot
+  std::string dumpFile;          // empty: no dump; "-" is standard output
+  std::string shotFile;          // empty: no shot; a name ending in .png (any case) gets a PNG
+  std::string recordFile;        // empty: no recording
+  std::int64_t recordEvery = 2;  // frames between the pictures of a recording
   // Step with the plain quadratic reference step instead of the fast one; the two give
   // identical worlds, so this only changes the speed.
   bool referenceStep = false;

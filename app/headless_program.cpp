@@ -2,6 +2,7 @@
 // status 2 before any frame), run the frames, then write the dump and the shot.
 #include "app/headless_program.h"
 
+#include <memory>
 #include <new>
 #include <ostream>
 
@@ -9,6 +10,7 @@
 #include "app/message_text.h"
 #include "app/screen_shot.h"
 #include "files/whole_file.h"
+#include "pictures/gif_recording.h"
 
 namespace squish::app {
 namespace {
@@ -71,14 +73,59 @@ bool writeDump(HeadlessProgram& program, const std::string& fileName, std::ostre
 
 bool writeShot(HeadlessProgram& program, const std::string& fileName, std::ostream& err,
                const files::KeepWriting& keepWriting) {
-  const std::vector<std::uint8_t> shot = encodeScreenShot(program.screen());
+  std::string whyNot;
+  const std::vector<std::uint8_t> shot = encodeShotFor(program.screen(), fileName, whyNot);
   if (shot.empty()) {
-    err << "squish-headless: no picture to write to " << quotedName(fileName) << "\n";
+    err << "squish-headless: cannot write the shot to " << quotedName(fileName) << ": " << whyNot
+        << "\n";
     return false;
   }
   const std::string_view bytes(reinterpret_cast<const char*>(shot.data()), shot.size());
   return writeOutput("shot", fileName, bytes, err, keepWriting);
 }
+
+// --record: the visible page after every K-th frame, each picture shown for K hundredths of a
+// second of the virtual clock. A recording that cannot start or fails is told once; the run
+// goes on.
+class Recorder {
+ public:
+  Recorder(const HeadlessOptions& options, std::ostream& err)
+      : fileName_(options.recordFile), every_(options.recordEvery), err_(err) {
+    if (fileName_.empty()) return;
+    recording_ = std::make_unique<pictures::GifRecording>(fileName_);
+    if (!recording_->ok()) fail();
+  }
+
+  void afterFrame(HeadlessProgram& program) {
+    if (!recording_ || program.framesRun() % every_ != 0) return;
+    lastFrame_ = program.framesRun();
+    if (!recording_->add(pictureOfScreen(program.screen()), secondsAt(lastFrame_))) fail();
+  }
+
+  // False when there was a recording to make and it was not made whole.
+  bool finish() {
+    if (fileName_.empty()) return true;
+    if (recording_ && !recording_->finish(secondsAt(lastFrame_ + every_))) fail();
+    return !failed_;
+  }
+
+ private:
+  static double secondsAt(std::int64_t frame) { return static_cast<double>(frame) / 100.0; }
+
+  void fail() {
+    if (!failed_)
+      err_ << "squish-headless: cannot record to " << quotedName(fileName_) << ": "
+           << recording_->error() << "\n";
+    failed_ = true;
+  }
+
+  std::string fileName_;
+  std::int64_t every_;
+  std::ostream& err_;
+  std::unique_ptr<pictures::GifRecording> recording_;
+  std::int64_t lastFrame_ = 0;
+  bool failed_ = false;
+};
 
 }  // namespace
 
@@ -159,10 +206,12 @@ int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::
     err << "squish-headless: cannot open the screen: " << program.screen().lastErrorText << "\n";
     return runError;
   }
-  while (program.framesRun() < options.frames && !stopped() && program.runFrame(script)) {
-  }
+  Recorder recorder(options, err);
+  while (program.framesRun() < options.frames && !stopped() && program.runFrame(script))
+    recorder.afterFrame(program);
   const files::KeepWriting keepWriting = [&stopped] { return !stopped(); };
-  int status = 0;
+  if (stopped()) return statusForSignal(*stopSignal);
+  int status = recorder.finish() ? 0 : runError;
   if (!options.dumpFile.empty() && !stopped() &&
       !writeDump(program, options.dumpFile, out, err, keepWriting))
     status = runError;

@@ -3,9 +3,11 @@
 #include "app/screen_shot.h"
 
 #include <algorithm>
+#include <cctype>
 #include <string_view>
 
 #include "files/whole_file.h"
+#include "pictures/png_file.h"
 
 namespace squish::app {
 namespace {
@@ -31,6 +33,16 @@ bool hasVisiblePage(const display::Screen& screen) {
   if (screen.visiblePage < 0 || screen.visiblePage >= std::ssize(screen.pages)) return false;
   const std::int64_t needed = std::int64_t{screen.pitch} * screen.height;
   return std::ssize(screen.pages[screen.visiblePage]) >= needed;
+}
+
+bool namesPng(const std::string& fileName) {
+  constexpr std::string_view suffix = ".png";
+  if (fileName.size() < suffix.size()) return false;
+  const auto lower = [](char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  };
+  return std::equal(suffix.begin(), suffix.end(), fileName.end() - 4,
+                    [&](char wanted, char given) { return lower(given) == wanted; });
 }
 
 }  // namespace
@@ -70,6 +82,34 @@ std::vector<std::uint8_t> encodeScreenShot(const display::Screen& screen) {
     std::copy_n(source, width, out.begin() + static_cast<std::ptrdiff_t>(row));
   }
   return out;
+}
+
+pictures::Picture pictureOfScreen(const display::Screen& screen) {
+  const display::ScreenLock lock(screen.screenLock);
+  if (!hasVisiblePage(screen)) return {};
+  pictures::Picture picture;
+  picture.width = screen.width;
+  picture.height = screen.height;
+  picture.palette = screen.palette;
+  picture.pixels.resize(static_cast<std::size_t>(screen.width) * screen.height);
+  const std::vector<std::uint8_t>& page = screen.pages[screen.visiblePage];
+  for (std::int32_t y = 0; y < screen.height; ++y) {
+    std::copy_n(page.begin() + std::int64_t{screen.pitch} * y, screen.width,
+                picture.pixels.begin() + std::int64_t{screen.width} * y);
+  }
+  return picture;
+}
+
+std::vector<std::uint8_t> encodeShotFor(const display::Screen& screen, const std::string& fileName,
+                                        std::string& whyNot) {
+  if (!namesPng(fileName)) {
+    std::vector<std::uint8_t> bmp = encodeScreenShot(screen);
+    if (bmp.empty()) whyNot = "no picture to take";
+    return bmp;
+  }
+  pictures::Encoded encoded = pictures::encodePng(pictureOfScreen(screen));
+  whyNot = encoded.error;
+  return std::move(encoded.bytes);
 }
 
 bool writeScreenShot(const display::Screen& screen, const std::string& fileName) {

@@ -1,0 +1,104 @@
+// squish-headless's pictures: PNG shots and GIF recordings, read back with the libraries that
+// wrote them, reproducible byte for byte, and one line with status 1 when they cannot be written.
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+#include <spng.h>
+
+#include <sstream>
+
+#include "tests/app/headless_fixture.h"
+
+namespace squish::app {
+namespace {
+
+using testing::ScratchDir;
+
+int runQuietly(const std::vector<std::string>& arguments, std::string* errors = nullptr) {
+  std::ostringstream out;
+  std::ostringstream err;
+  const int status = runHeadless(arguments, out, err);
+  if (errors != nullptr) *errors = err.str();
+  return status;
+}
+
+std::string bytesOf(const std::string& name) {
+  std::ifstream file(name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// The pixels of an 8-bit PNG, top row first.
+std::vector<std::uint8_t> pngPixels(const std::string& png) {
+  spng_ctx* decoder = spng_ctx_new(0);
+  spng_set_png_buffer(decoder, png.data(), png.size());
+  std::vector<std::uint8_t> pixels(640 * 480);
+  const int error = spng_decode_image(decoder, pixels.data(), pixels.size(), SPNG_FMT_PNG, 0);
+  spng_ctx_free(decoder);
+  return error == 0 ? pixels : std::vector<std::uint8_t>{};
+}
+
+// The pixels of an 8-bit BMP of 640 × 480 with a 256-entry table, top row first.
+std::vector<std::uint8_t> bmpPixels(const std::string& bmp) {
+  std::vector<std::uint8_t> pixels(640 * 480);
+  constexpr std::size_t start = 14 + 40 + 1024;
+  for (std::size_t y = 0; y < 480 && bmp.size() >= start + 640 * 480; ++y)
+    std::copy_n(bmp.begin() + static_cast<std::ptrdiff_t>(start + (479 - y) * 640), 640,
+                pixels.begin() + static_cast<std::ptrdiff_t>(y * 640));
+  return pixels;
+}
+
+TEST(HeadlessPictures, ShotsAndRecordingsReadBackAndRepeat) {
+  ScratchDir dir;
+  std::vector<std::string> arguments = {"--frames", "9", "--record-every", "3", "--record",
+                                        dir.path("a.gif"), "--shot", dir.path("a.PNG")};
+  ASSERT_EQ(runQuietly(arguments), 0);
+  arguments[5] = dir.path("b.gif");
+  arguments[7] = dir.path("b.png");
+  ASSERT_EQ(runQuietly(arguments), 0);
+  EXPECT_TRUE(bytesOf(dir.path("a.gif")) == bytesOf(dir.path("b.gif")));
+  EXPECT_TRUE(bytesOf(dir.path("a.PNG")) == bytesOf(dir.path("b.png")));
+  ASSERT_EQ(runQuietly({"--frames", "9", "--shot", dir.path("c.bmp")}), 0);
+  const std::vector<std::uint8_t> shot = bmpPixels(bytesOf(dir.path("c.bmp")));
+  EXPECT_TRUE(pngPixels(bytesOf(dir.path("a.PNG"))) == shot);
+
+  int error = 0;
+  GifFileType* gif = DGifOpenFileName(dir.path("a.gif").c_str(), &error);
+  ASSERT_NE(gif, nullptr);
+  ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+  ASSERT_EQ(gif->ImageCount, 3);  // after frames 3, 6 and 9
+  for (int k = 0; k < 3; ++k) {
+    GraphicsControlBlock control{};
+    DGifSavedExtensionToGCB(gif, k, &control);
+    EXPECT_EQ(control.DelayTime, 3);
+  }
+  // Every frame covers what changed since the one before; the last one leaves the shot shown.
+  std::vector<std::uint8_t> shown(640 * 480);
+  for (int k = 0; k < 3; ++k) {
+    const SavedImage& image = gif->SavedImages[k];
+    for (int y = 0; y < image.ImageDesc.Height; ++y)
+      std::copy_n(image.RasterBits + y * image.ImageDesc.Width, image.ImageDesc.Width,
+                  shown.begin() + (image.ImageDesc.Top + y) * 640 + image.ImageDesc.Left);
+  }
+  EXPECT_TRUE(shown == shot);
+  DGifCloseFile(gif, &error);
+}
+
+TEST(HeadlessPictures, UnwritablePicturesAreOneLineAndStatusOne) {
+  ScratchDir dir;
+  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+           {"--frames", "4", "--record", "/dev/full"},
+           {"--frames", "4", "--record", dir.path("no/such.gif")},
+           {"--frames", "4", "--record", dir.path("")},
+           {"--shot", "/dev/full"},
+           {"--shot", dir.path("")},
+           {"--shot", dir.path("no/such.png")}}) {
+    std::string errors;
+    EXPECT_EQ(runQuietly(arguments, &errors), 1) << arguments.back();
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+  }
+  std::string errors;
+  EXPECT_EQ(runQuietly({"--record", dir.path("r.gif"), "--record-every", "0"}, &errors), 2);
+  EXPECT_FALSE(std::filesystem::exists(dir.path("r.gif")));
+}
+
+}  // namespace
+}  // namespace squish::app
