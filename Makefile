@@ -33,11 +33,12 @@ test: deps
 	  --gtest_filter='HeadlessRun.ReferenceStepGivesTheSameRun'
 	tests/app/memory_limit.sh $(BUILD_TYPE_DIR)/test-optimised/app/squish-headless
 
-# The threaded tests (presenter against the program's thread, a picture drawn by two threads)
+# The threaded tests (presenter against the program's thread, a picture drawn by two threads,
+# a recording encoded on its own thread)
 # under ThreadSanitizer.
 tsan: deps
 	cmake -S . -B $(BUILD_TYPE_DIR)/tsan -DCMAKE_BUILD_TYPE=Debug -DSQUISH_TSAN=ON
-	cmake --build $(BUILD_TYPE_DIR)/tsan -j $(JOBS) --target display_tests display_thread_tests app_tests
+	cmake --build $(BUILD_TYPE_DIR)/tsan -j $(JOBS) --target display_tests display_thread_tests app_tests pictures_tests
 	cd $(BUILD_TYPE_DIR)/tsan && ctest --output-on-failure -L threads
 
 # libFuzzer targets (clang, with AddressSanitizer and UndefinedBehaviorSanitizer), each run for

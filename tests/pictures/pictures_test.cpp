@@ -5,8 +5,10 @@
 #include <spng.h>
 
 #include <filesystem>
+#include <mutex>
 #include <random>
 
+#include "pictures/background_recording.h"
 #include "pictures/gif_recording.h"
 #include "pictures/png_file.h"
 
@@ -163,6 +165,43 @@ TEST_F(GifTest, FailuresLeaveNothingOrAValidFileOfTheFramesSoFar) {
   EXPECT_TRUE(empty.finish(1.0));
   EXPECT_FALSE(fs::exists(path("empty.gif")));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+// With the encoder held up, offering never waits: pictures past the queue's room are dropped
+// and counted, and those taken are all in the file. A size limit ends the recording by itself.
+TEST_F(GifTest, ABusyEncoderDropsPicturesInsteadOfWaiting) {
+  std::mutex gate;
+  gate.lock();
+  bool held = true;
+  BackgroundRecording slow(path("slow.gif"), {60.0, std::int64_t{1} << 30, 4}, [&] {
+    if (held) {
+      const std::lock_guard<std::mutex> wait(gate);
+      held = false;
+    }
+  });
+  int taken = 0;
+  for (int k = 0; k < 30; ++k)
+    taken += slow.offer(testPicture(static_cast<std::uint32_t>(k)), k * 0.02) ? 1 : 0;
+  gate.unlock();
+  const RecordingSummary summary = slow.finish(0.6);
+  EXPECT_EQ(summary.end, RecordingEnd::stopped);
+  EXPECT_LE(taken, 5);  // four queued, and one the encoder may have taken before it waited
+  EXPECT_EQ(summary.dropped, 30 - taken);
+  EXPECT_EQ(summary.frames, taken);
+  EXPECT_EQ(play(path("slow.gif")).frames.size(), static_cast<std::size_t>(taken));
+
+  BackgroundRecording small(path("small.gif"), {60.0, 1, 4});
+  EXPECT_TRUE(small.offer(testPicture(1), 0.0));
+  while (small.end() == RecordingEnd::running)
+    small.offer(testPicture(2), 0.5);
+  EXPECT_EQ(small.end(), RecordingEnd::sizeLimit);
+  EXPECT_FALSE(small.offer(testPicture(3), 1.0));
+  EXPECT_EQ(small.finish(1.0).end, RecordingEnd::sizeLimit);
+
+  BackgroundRecording brief(path("brief.gif"), {1.0, std::int64_t{1} << 30, 4});
+  EXPECT_TRUE(brief.offer(testPicture(1), 10.0));
+  EXPECT_FALSE(brief.offer(testPicture(2), 11.0));
+  EXPECT_EQ(brief.finish(12.0).end, RecordingEnd::timeLimit);
 }
 
 }  // namespace
