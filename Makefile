@@ -34,8 +34,7 @@ test: deps
 	tests/app/memory_limit.sh $(BUILD_TYPE_DIR)/test-optimised/app/squish-headless
 
 # The threaded tests (presenter against the program's thread, a picture drawn by two threads,
-# a recording encoded on its own thread)
-# under ThreadSanitizer.
+# a recording encoded on its own thread) under ThreadSanitizer.
 tsan: deps
 	cmake -S . -B $(BUILD_TYPE_DIR)/tsan -DCMAKE_BUILD_TYPE=Debug -DSQUISH_TSAN=ON
 	cmake --build $(BUILD_TYPE_DIR)/tsan -j $(JOBS) --target display_tests display_thread_tests app_tests pictures_tests
