@@ -58,8 +58,9 @@ struct ContactGrid {
   std::int32_t slots = 0;
   std::vector<std::uint8_t> filedLive;
   std::vector<Vec2> filedAt;
-  std::vector<std::int32_t> found;  // the last search's candidates; room for every slot
-  AllocationFaults faults;          // every growth of the buffers above goes through it
+  std::vector<std::int32_t> found;   // the last search's candidates; room for every slot
+  std::vector<std::uint64_t> marks;  // a bit per slot, all clear between searches
+  AllocationFaults faults;           // every growth of the buffers above goes through it
 };
 
 // How buildContactGrid lays out the cells: a dense window when the atoms' spread makes it cheap,
