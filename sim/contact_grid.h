@@ -79,14 +79,14 @@ enum class GridLayout { fitted, hashed };
 // something outside the step has changed the world.
 bool gridFilesWorld(const ContactGrid& grid, const World& world, float contactDistance);
 
-// Every atom other than `atom` that may touch it, in increasing slot order: `atom` where it
-// stands now, the others where the grid last filed or moved them, which is where they stand as
-// long as every move is followed by noteMove before the next search. Each passes
-// |dx| < contactDistance and |dy| < contactDistance with the offset formed as the contact test
-// forms it, and dx and dy are not both zero. Since the contact test's length is never below
+// Every atom other than `atom` (one of the grid's slots) that may touch it, in increasing slot
+// order: `atom` where it stands now, the others where the grid last filed or moved them, which is
+// where they stand as long as every move is followed by noteMove before the next search. Each
+// passes |dx| < contactDistance and |dy| < contactDistance with the offset formed as the contact
+// test forms it, and dx and dy are not both zero. Since the contact test's length is never below
 // either component, no atom it would accept is left out; and it never acts on a pair at one
-// position (the approach rate is 0 / 0). The result lies in the grid's `found` buffer and is
-// valid until the next search or build. Allocates nothing.
+// position (its approach rate is NaN: a division by a zero length). The result lies in the grid's
+// `found` buffer and is valid until the next search or build. Allocates nothing.
 std::span<const std::int32_t> findContactCandidates(ContactGrid& grid, const World& world,
                                                     std::int32_t atom);
 
