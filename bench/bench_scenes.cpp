@@ -78,4 +78,44 @@ Scene kickedCloud(std::int32_t atoms) {
   return scene;
 }
 
+// Rows of 200 atoms 3 units apart along x, each row at its own height 2^27 (two float steps)
+// above the last from 1e15 up, kicked along x so that neighbours meet, after 20 steps.
+Scene farRows(std::int32_t atoms) {
+  Scene scene{"far", World{}, SimSettings{}};
+  std::mt19937 random(4321);
+  std::uniform_real_distribution<float> kick(-0.5f, 0.5f);
+  for (std::int32_t i = 0; i < atoms; ++i) {
+    const std::int32_t slot = sim::allocateAtom(scene.world);
+    const float x = -300.0f + 3.0f * static_cast<float>(i % 200);
+    const float y = 1e15f + 134217728.0f * static_cast<float>(i / 200);
+    sim::setAtom(scene.world, slot, x, y, kick(random), 0.0f, 12);
+  }
+  settle(scene, 20);
+  return scene;
+}
+
+// A square box of atoms of size 1e-12 (atomSpace 10, as ATOMSIZE=1e-12 in a scene file) above
+// the floor, after 20 steps.
+Scene tinyAtoms(std::int32_t atoms) {
+  Scene scene{"tiny", World{}, SimSettings{}};
+  scene.settings.atomSize = 1e-12f;
+  const auto side = static_cast<std::int32_t>(std::lround(std::sqrt(atoms)));
+  sim::buildBox(scene.world, scene.settings, -100.0f, 10.0f, side, side, 9, 0.0f);
+  settle(scene, 20);
+  return scene;
+}
+
+// A square box below the floor with boundDecay -2 and maxSpeed 1e38: every bounce doubles an
+// atom's speed, so after 60 steps the atoms lie anywhere from the arena to 1e38 and some have
+// gone infinite.
+Scene explodingBox(std::int32_t atoms) {
+  Scene scene{"exploding", World{}, SimSettings{}};
+  scene.settings.boundDecay = -2.0f;
+  scene.settings.maxSpeed = 1e38f;
+  const auto side = static_cast<std::int32_t>(std::lround(std::sqrt(atoms)));
+  sim::buildBox(scene.world, scene.settings, -300.0f, -500.0f, side, side, 9, 0.0f);
+  settle(scene, 60);
+  return scene;
+}
+
 }  // namespace squish::bench

@@ -1,7 +1,7 @@
 #pragma once
 // The scenes the benchmarks measure: a pile of falling and landed boxes, one large bitmap body
-// and a kicked cloud of loose atoms, each of about the asked number of atoms, built by the body
-// builders.
+// and a kicked cloud of loose atoms, and worlds far out, of tiny atoms or exploding, each of
+// about the asked number of atoms, built by the body builders.
 #include <cstdint>
 #include <string>
 
@@ -39,5 +39,12 @@ Scene boxPile(std::int32_t atoms);
 Scene bitmapBody(std::int32_t atoms);
 // Loose atoms over the arena, each kicked with a random velocity, after 20 steps.
 Scene kickedCloud(std::int32_t atoms);
+
+// Worlds where the contact grid cannot give coordinates cell indices, because they lie so far
+// out or the atoms are so small: rows of loose atoms 1e15 up, a box of atoms of size 1e-12, and
+// a box that bounces through the floor ever faster until its atoms fly apart to 1e38.
+Scene farRows(std::int32_t atoms);
+Scene tinyAtoms(std::int32_t atoms);
+Scene explodingBox(std::int32_t atoms);
 
 }  // namespace squish::bench

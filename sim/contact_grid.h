@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "sim/growth.h"
 #include "sim/vec2.h"
 #include "sim/world.h"
 
@@ -13,18 +14,26 @@ namespace squish::sim {
 
 // Built at the start of the atom loop and kept current as each atom moves, so it always files
 // every atom where the loop sees it: atoms already finished at their new positions, the others
-// where they started. Its buffers only ever grow and are reused from step to step. Atoms whose
-// coordinates lie beyond the cells (finite but huge) are kept on a loose list that every search
-// reads. Atoms at NaN or infinite positions are left out: they never touch anything.
+// where they started. Its buffers only ever grow and are reused from step to step; a build that
+// cannot grow them fails, and the grid is then not used until a build succeeds.
+//
+// Along each axis a coordinate has a key. Within 2^40 cells of the origin the key is the index
+// of its cell; farther out, where neighbouring floats lie more than 2^15 cells apart, the only
+// coordinate within reach of another is itself, and the key stands for the coordinate's exact
+// value. An atom far out along both axes can only be within reach of atoms at its very
+// position, which never touch it (their offset is zero), so it is left out like an atom at a
+// NaN or infinite position.
 struct ContactGrid {
   float contactDistance = 0.0f;  // 2 x atomSize, as the contact test forms it
   double inverseCell = 0.0;
-  // The cells in use: when the atoms' cells span a window of modest size, one bucket per cell of
-  // the window and of a ring of empty cells around it, row after row, `stride` buckets a row;
-  // otherwise rows hashed into a power-of-two table, the cells of a row in consecutive buckets.
-  // The bucket after the last holds the loose list.
+  bool built = false;  // the last build finished, so the grid files the atoms
+  // The cells in use: when the atoms' cells span a window of modest size and few atoms lie
+  // beyond it, one bucket per cell of the window and of a ring of empty cells around it, row
+  // after row, `stride` buckets a row; otherwise rows of keys hashed into a power-of-two table,
+  // consecutive keys of a row in consecutive buckets. The bucket after the last holds the loose
+  // list: atoms outside a dense window, which every search reads.
   bool dense = false;
-  std::int64_t columnLow = 0;
+  std::int64_t columnLow = 0;  // the dense window's cells
   std::int64_t columnHigh = -1;
   std::int64_t rowLow = 0;
   std::int64_t rowHigh = -1;
@@ -39,7 +48,7 @@ struct ContactGrid {
   std::vector<std::int32_t> head;         // per bucket: first atom of its list, 0 for none
   std::vector<std::int32_t> next;         // per slot: the next atom in its bucket, 0 at the end
   std::vector<std::int32_t> previous;     // per slot: the atom before it, 0 at the head
-  std::vector<std::uint32_t> atomBucket;  // per slot: its bucket, or none when not filed
+  std::vector<std::uint32_t> atomBucket;  // per slot: its bucket, or a mark for none
   std::int32_t looseAtoms = 0;
   std::int32_t looseWhenBuilt = 0;
   // Per slot, as last filed or moved: whether the atom was live, and where it stood. Every atom
@@ -49,11 +58,20 @@ struct ContactGrid {
   std::int32_t slots = 0;
   std::vector<std::uint8_t> filedLive;
   std::vector<Vec2> filedAt;
+  std::vector<std::int32_t> found;   // the last search's candidates; room for every slot
+  std::vector<std::uint64_t> marks;  // a bit per slot, all clear between searches
+  AllocationFaults faults;           // every growth of the buffers above goes through it
 };
 
+// How buildContactGrid lays out the cells: a dense window when the atoms' spread makes it cheap,
+// or the hashed table regardless. A hashed table files no atom on the loose list, so a grid
+// rebuilt because atoms left a dense window in the middle of a step is not rebuilt again.
+enum class GridLayout { fitted, hashed };
+
 // Files the live atoms of slots 1..atomCount where they stand. `contactDistance` must be a
-// positive finite float.
-void buildContactGrid(ContactGrid& grid, const World& world, float contactDistance);
+// positive finite float. False, with the grid unusable, when its buffers cannot grow.
+[[nodiscard]] bool buildContactGrid(ContactGrid& grid, const World& world, float contactDistance,
+                                    GridLayout layout = GridLayout::fitted);
 
 // Whether the grid still files every atom where it stands: built for this contact distance over
 // the same slots, with no atom born, killed or moved since (positions compared bit for bit).
@@ -61,16 +79,16 @@ void buildContactGrid(ContactGrid& grid, const World& world, float contactDistan
 // something outside the step has changed the world.
 bool gridFilesWorld(const ContactGrid& grid, const World& world, float contactDistance);
 
-// Every atom other than `atom` that may be in contact with it, in increasing slot order: `atom`
-// where it stands now, the others where the grid last filed or moved them, which is where they
-// stand as long as every move is followed by noteMove before the next search. Each passes
-// |dx| < contactDistance and |dy| < contactDistance with the offset formed as the contact test
-// forms it. Since the contact test's length is never
-// below either component, no atom it would accept is left out. The result lies in `buffer`
-// and is valid until its next use.
-std::span<const std::int32_t> findContactCandidates(const ContactGrid& grid, const World& world,
-                                                    std::int32_t atom,
-                                                    std::vector<std::int32_t>& buffer);
+// Every atom other than `atom` (one of the grid's slots) that may touch it, in increasing slot
+// order: `atom` where it stands now, the others where the grid last filed or moved them, which is
+// where they stand as long as every move is followed by noteMove before the next search. Each
+// passes |dx| < contactDistance and |dy| < contactDistance with the offset formed as the contact
+// test forms it, and dx and dy are not both zero. Since the contact test's length is never below
+// either component, no atom it would accept is left out; and it never acts on a pair at one
+// position (its approach rate is NaN: a division by a zero length). The result lies in the grid's
+// `found` buffer and is valid until the next search or build. Allocates nothing.
+std::span<const std::int32_t> findContactCandidates(ContactGrid& grid, const World& world,
+                                                    std::int32_t atom);
 
 // Moves an atom's entry to the cell of its new position. Returns false when so many atoms have
 // left the cells for the loose list since the grid was built that it should be built again.

@@ -18,11 +18,12 @@ namespace {
 enum class ContactSearch { none, grid, allPairs };
 
 // A contact needs len < 2 x atomSize with len >= 0, so a size of 0 or below (not NaN) makes
-// every pair skip; NaN, infinite or huge sizes leave too many pairs in reach for a grid.
+// every pair skip. A NaN or infinite contact distance puts every pair at finite positions in
+// reach, which leaves a grid nothing to narrow.
 ContactSearch contactSearchFor(const SimSettings& settings) {
   const float size = settings.atomSize;
   if (size <= 0.0f) return ContactSearch::none;
-  if (size <= maxGridAtomSize) return ContactSearch::grid;
+  if (std::isfinite(2.0f * size)) return ContactSearch::grid;
   return ContactSearch::allPairs;
 }
 
@@ -105,28 +106,31 @@ void actOnBonds(World& world, const SimSettings& settings) {
   }
 }
 
-void fileAtoms(const World& world, const SimSettings& settings, StepState& state) {
-  buildContactGrid(state.grid, world, 2.0f * settings.atomSize);
-}
-
 // The grid the last step left is still good when nothing has moved, been born or died since.
-void fileAtomsUnlessFiled(const World& world, const SimSettings& settings, StepState& state) {
-  if (!gridFilesWorld(state.grid, world, 2.0f * settings.atomSize))
-    fileAtoms(world, settings, state);
+// False when the grid had to be built and could not be.
+bool fileAtomsUnlessFiled(const World& world, const SimSettings& settings, StepState& state) {
+  const float contactDistance = 2.0f * settings.atomSize;
+  return gridFilesWorld(state.grid, world, contactDistance) ||
+         buildContactGrid(state.grid, world, contactDistance);
 }
 
 }  // namespace
 
 // The order is stepWorld's: every bond acts, then each atom in turn takes gravity, rebounds,
 // meets its contacts, is clamped and moves. The grid files the atoms once the bonds have acted
-// and follows each atom as it moves; when too many have left its cells, it is filed again from
-// where the atoms stand.
+// and follows each atom as it moves; when too many have left a dense window's cells, it is filed
+// again from where the atoms stand, in a hashed table that no atom leaves. When the grid cannot
+// be built the atoms from there on meet every other atom, as in stepWorld.
 void stepWorldFast(World& world, const SimSettings& settings, StepState& state) {
   actOnBonds(world, settings);
 
   const std::int32_t atomCount = world.atomCount;
-  const ContactSearch search = contactSearchFor(settings);
-  if (search == ContactSearch::grid) fileAtomsUnlessFiled(world, settings, state);
+  ContactSearch search = contactSearchFor(settings);
+  state.contactsWithoutGrid = false;
+  if (search == ContactSearch::grid && !fileAtomsUnlessFiled(world, settings, state)) {
+    search = ContactSearch::allPairs;
+    state.contactsWithoutGrid = true;
+  }
   for (std::int32_t i = 1; i <= atomCount; ++i) {
     if (world.atoms[i].alive != yes) continue;
     vecAddXY(world.atoms[i].vel, settings.xGravity, settings.yGravity);
@@ -134,15 +138,18 @@ void stepWorldFast(World& world, const SimSettings& settings, StepState& state) 
     if (search == ContactSearch::grid) {
       // The grid's copy of a candidate's position is its position (see findContactCandidates)
       // and was just read by the search.
-      for (const std::int32_t j : findContactCandidates(state.grid, world, i, state.candidates))
+      for (const std::int32_t j : findContactCandidates(state.grid, world, i))
         collidePair(world, settings, i, j, state.grid.filedAt[j]);
     } else if (search == ContactSearch::allPairs) {
       collideAtom(world, settings, i);
     }
     vecClamp(world.atoms[i].vel, settings.maxSpeed);
     vecAddTo(world.atoms[i].pos, world.atoms[i].vel);
-    if (search == ContactSearch::grid && !noteMove(state.grid, world, i))
-      fileAtoms(world, settings, state);
+    if (search == ContactSearch::grid && !noteMove(state.grid, world, i) &&
+        !buildContactGrid(state.grid, world, 2.0f * settings.atomSize, GridLayout::hashed)) {
+      search = ContactSearch::allPairs;
+      state.contactsWithoutGrid = true;
+    }
   }
 }
 

@@ -12,15 +12,16 @@ namespace squish::sim {
 // any state (a fresh one, or one last used on another world) gives the same results.
 struct StepState {
   ContactGrid grid;
-  std::vector<std::int32_t> candidates;
+  // Set by every step: whether the grid could not be built for want of memory, so that the step
+  // (from the atom where the build failed on) met contacts through the all-pairs loop: the same
+  // results, only slower.
+  bool contactsWithoutGrid = false;
 };
 
-// One physics step. Contacts are found through the grid when atomSize is a positive number up
-// to maxGridAtomSize; when atomSize is 0 or negative no pair can touch and the contact search is
-// skipped; otherwise (NaN, infinite or huge) each atom meets every other as in stepWorld.
+// One physics step. Contacts are found through the grid when 2 x atomSize is a positive finite
+// float; when atomSize is 0 or negative no pair can touch and the contact search is skipped;
+// otherwise (NaN, or so large that every pair at finite positions is in reach) each atom meets
+// every other as in stepWorld.
 void stepWorldFast(World& world, const SimSettings& settings, StepState& state);
-
-// Beyond this atom size a cell spans the whole arena and the grid only adds work.
-inline constexpr float maxGridAtomSize = 1000.0f;
 
 }  // namespace squish::sim

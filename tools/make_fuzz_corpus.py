@@ -2,8 +2,9 @@
 """Writes the fuzzers' seed corpora into tests/corpus/<target>/: BMPs of 1, 4 and 8 bits per
 pixel in many widths (every row padding), bottom-up and top-down, with colour tables of 0 to 256
 entries, plus raw dumps and the formats the loader refuses; scene files using every keyword and
-number form; input files with every message kind; and structured byte strings for the frame
-loop and the drawing primitives. The output is the same on every run.
+number form; input files with every message kind; structured byte strings for the frame loop
+and the drawing primitives; and worlds for the step fuzzer, near, far out, of tiny and huge
+atoms and exploding. The output is the same on every run.
 usage: make_fuzz_corpus.py [CORPUS_DIR]   (default tests/corpus)"""
 import os
 import random
@@ -11,7 +12,7 @@ import shutil
 import struct
 import sys
 
-TARGETS = ("bmp", "scene", "input_script", "frame", "draw")
+TARGETS = ("bmp", "scene", "input_script", "frame", "draw", "step")
 IMAGE_SEPARATOR = b"\n--image--\n"
 
 
@@ -154,10 +155,54 @@ def draw_seeds():
     return seeds
 
 
+def step_seeds():
+    """Inputs of step_fuzz.cpp: settings, the number of steps, atoms, bonds, then where the world
+    stands (bit 0 scales it to the atom size, bits 1-3 and 4-6 pick far offsets along x and y)."""
+    def raw(value):  # a number given bit for bit
+        return bytes([200]) + struct.pack(">f", value)
+
+    def small(byte):  # (byte - 128) x the field's scale / 16
+        return bytes([0, byte])
+
+    def world(steps, atoms, place, settings=b"\x00", bonds=()):
+        out = bytearray(settings) + bytes([steps - 1, len(atoms)])
+        for x, y, vx, vy in atoms:
+            out += x + y + vx + vy + b"\x00"
+        out += bytes([len(bonds)])
+        for a, b in bonds:
+            out += bytes([a, b]) + small(128 + 40) + b"\x00"
+        return bytes(out + bytes([place]))
+
+    rng = random.Random(5)
+    # Rows of atoms 5 units apart (some at one point), kicked along x into each other.
+    rows = [(small(128 + 2 * (k % 10)), small(128 + 8 * (k // 10)), small(128 + rng.randrange(-48, 49)),
+             small(128)) for k in range(40)]
+    chain = [(k, k + 1) for k in range(1, 12)]
+    tiny = b"\x01" + raw(1e-12)
+    seeds = {
+        "nan-atom-bonded-to-itself": bytes.fromhex("001a01ffffffffffffffffffffffffffffffffffff4427a701442701"),
+        "rows.bin": world(10, rows, 0, bonds=chain),
+        "rows_1e15_up.bin": world(10, rows, 1 << 4, bonds=chain),
+        "rows_at_x_minus_3e38.bin": world(10, rows, 4 << 1),
+        "rows_far_on_both_axes.bin": world(10, rows, (1 << 1) | (5 << 4)),
+        "rows_at_the_edge_of_the_cells.bin": world(10, rows, (6 << 1) | (6 << 4)),
+        "tiny_atoms_scaled.bin": world(10, rows, 1, settings=tiny, bonds=chain),
+        "tiny_atoms_far_up.bin": world(10, rows, 1 | (1 << 4), settings=tiny),
+        "tiny_atoms_unscaled.bin": world(10, rows, 0, settings=tiny),
+        "huge_atoms_scaled.bin": world(10, rows, 1, settings=b"\x01" + raw(5000.0)),
+        "huge_atoms_far_out.bin": world(10, rows, 1 | (7 << 1), settings=b"\x01" + raw(1e30)),
+        # boundDecay -2 and maxSpeed 1e38: atoms below the floor and fast ones fly apart.
+        "exploding.bin": world(10, [(small(128 + 2 * k), small(128 - 40 - k), raw(rng.choice((1e30, -1e30, 3.0))),
+                                     small(128 - 20)) for k in range(30)], 0,
+                               settings=bytes([4 | 32]) + raw(1e38) + raw(-2.0)),
+    }
+    return seeds
+
+
 def main():
     root = sys.argv[1] if len(sys.argv) > 1 else os.path.join("tests", "corpus")
     makers = {"bmp": bmp_seeds, "scene": scene_seeds, "input_script": input_script_seeds,
-              "frame": frame_seeds, "draw": draw_seeds}
+              "frame": frame_seeds, "draw": draw_seeds, "step": step_seeds}
     for target in TARGETS:
         folder = os.path.join(root, target)
         shutil.rmtree(folder, ignore_errors=True)

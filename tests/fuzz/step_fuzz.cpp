@@ -1,6 +1,9 @@
-// Builds a small world from the input bytes (settings, atoms, bonds, freed bond slots), steps a
-// copy with the plain step and a copy with the fast step, and stops the run at the first step
-// whose worlds differ in any count, capacity or record, bit for bit (NaN payloads aside).
+// Builds a small world from the input bytes (settings, atoms, bonds, freed bond slots, where the
+// world stands), steps a copy with the plain step and a copy with the fast step, and stops the
+// run at the first step whose worlds differ in any count, capacity or record, bit for bit (NaN
+// payloads aside).
+#include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -88,6 +91,26 @@ World readWorld(ByteReader& in) {
   return world;
 }
 
+// Where the world stands, read after it so that inputs made before keep their worlds (past the
+// end every read gives 0, which leaves the world as read). Bit 0 scales positions and velocities
+// to the atom size, so that atoms of any size meet; bits 1-3 and 4-6 move the world along x and
+// y far out, where the contact grid has no cell indices and keys coordinates by their value.
+void placeWorld(ByteReader& in, const SimSettings& settings, World& world) {
+  constexpr std::array<float, 8> offsets{0.0f,   1e15f, -1e15f,  3e38f,
+                                         -3e38f, 1e20f, 8.8e12f, -1e30f};
+  const std::uint8_t place = in.byte();
+  if (place == 0) return;
+  const float size = settings.atomSize;
+  const float scale = (place & 1) != 0 && size > 0.0f && std::isfinite(size) ? size / 4.0f : 1.0f;
+  const float dx = offsets[(place >> 1) & 7];
+  const float dy = offsets[(place >> 4) & 7];
+  for (std::int32_t i = 1; i <= world.atomCount; ++i) {
+    Atom& atom = world.atoms[i];
+    atom.pos = {atom.pos.x * scale + dx, atom.pos.y * scale + dy};
+    atom.vel = {atom.vel.x * scale, atom.vel.y * scale};
+  }
+}
+
 }  // namespace
 }  // namespace squish::sim
 
@@ -97,6 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const SimSettings settings = readSettings(in);
   const int steps = 1 + in.byte() % 10;
   World plain = readWorld(in);
+  placeWorld(in, settings, plain);
   World fast = plain;
   StepState state;
   for (int step = 0; step < steps; ++step) {

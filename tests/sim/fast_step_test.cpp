@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -278,15 +279,17 @@ TEST(FastStep, AtomsLeavingTheirCellsOrTheGridKeepEveryContact) {
   expectSameSteps(world, settings, state, 5);
 }
 
-// Every live atom but `atom` within reach of it in each axis, in slot order: what a search must
-// give.
+// Every live atom but `atom` within reach of it in each axis and not at its very position, in
+// slot order: what a search must give.
 std::vector<std::int32_t> atomsWithinReach(const World& world, std::int32_t atom, float reach) {
   std::vector<std::int32_t> expected;
   const Vec2 here = world.atoms[atom].pos;
   for (std::int32_t j = 1; j <= world.atomCount; ++j) {
     const Vec2 there = world.atoms[j].pos;
-    if (j != atom && world.atoms[j].alive == yes && std::fabs(there.x - here.x) < reach &&
-        std::fabs(there.y - here.y) < reach)
+    const float dx = there.x - here.x;
+    const float dy = there.y - here.y;
+    if (j != atom && world.atoms[j].alive == yes && std::fabs(dx) < reach &&
+        std::fabs(dy) < reach && (dx != 0.0f || dy != 0.0f))
       expected.push_back(j);
   }
   return expected;
@@ -309,11 +312,10 @@ TEST(FastStep, GridOffersExactlyTheAtomsWithinReachInSlotOrder) {
     addTestAtom(world, 3.0e15f, 0.0f, 0.0f, 0.0f);
     ContactGrid grid;
     const float reach = 6.0f;
-    buildContactGrid(grid, world, reach);
-    std::vector<std::int32_t> buffer;
+    ASSERT_TRUE(buildContactGrid(grid, world, reach));
     for (int round = 0; round < 20; ++round) {
       for (std::int32_t i = 1; i <= world.atomCount; ++i) {
-        const auto found = findContactCandidates(grid, world, i, buffer);
+        const auto found = findContactCandidates(grid, world, i);
         ASSERT_EQ(std::vector<std::int32_t>(found.begin(), found.end()),
                   atomsWithinReach(world, i, reach))
             << "atom " << i << " round " << round;
@@ -332,7 +334,9 @@ TEST(FastStep, GridOffersExactlyTheAtomsWithinReachInSlotOrder) {
           pos.x += step(random);
           pos.y += step(random);
         }
-        if (!noteMove(grid, world, i)) buildContactGrid(grid, world, reach);
+        if (!noteMove(grid, world, i)) {
+          ASSERT_TRUE(buildContactGrid(grid, world, reach));
+        }
       }
     }
   }
@@ -346,7 +350,7 @@ TEST(FastStep, AtomsEitherSideOfTheCellsEdgeFindEachOther) {
     addTestAtom(world, static_cast<float>(i % 10), static_cast<float>(i / 10), 0.0f, 0.0f);
   const float reach = 6.0f;
   ContactGrid grid;
-  buildContactGrid(grid, world, reach);
+  ASSERT_TRUE(buildContactGrid(grid, world, reach));
   ASSERT_TRUE(grid.dense);
   const double cell = 1.0 / grid.inverseCell;
   const auto left = static_cast<float>(static_cast<double>(grid.columnLow) * cell);
@@ -358,19 +362,131 @@ TEST(FastStep, AtomsEitherSideOfTheCellsEdgeFindEachOther) {
                            {{0.0f, top - 1.0f}, {0.0f, top + 1.0f}},
                            {{0.0f, bottom + 1.0f}, {0.0f, bottom - 1.0f}},
                            {{right - 1.0f, top - 1.0f}, {right + 1.0f, top + 1.0f}}};
-  std::vector<std::int32_t> buffer;
   for (const auto& [inside, outside] : pairs) {
     world.atoms[1].pos = inside;
     ASSERT_TRUE(noteMove(grid, world, 1));
     world.atoms[2].pos = outside;
     ASSERT_TRUE(noteMove(grid, world, 2));
     for (const std::int32_t atom : {1, 2}) {
-      const auto found = findContactCandidates(grid, world, atom, buffer);
+      const auto found = findContactCandidates(grid, world, atom);
       EXPECT_EQ(std::vector<std::int32_t>(found.begin(), found.end()),
                 std::vector<std::int32_t>{3 - atom})
           << "atom " << atom << " at " << world.atoms[atom].pos.x << ", "
           << world.atoms[atom].pos.y;
     }
+  }
+}
+
+// Where floats lie farther apart than a cell (far out, or at a tiny reach) the grid keys a
+// coordinate by its exact value: rows of atoms at one far height and columns at one far x, a
+// pile at one point, atoms far out on both axes, and tiny atoms crossing between cell indices
+// and exact keys. Every atom is filed in a cell, none on the loose list that every search reads.
+TEST(FastStep, GridKeysFarAndTinyCoordinatesExactly) {
+  std::mt19937 random(5);
+  std::uniform_real_distribution<float> jitter(-2.0f, 2.0f);
+  for (const float reach : {8.0f, 2e-12f}) {
+    const float far = reach > 1.0f ? 1e15f : 5.0f;  // beyond 2^40 cells either way
+    World world;
+    for (int i = 0; i < 60; ++i) {
+      const float along = static_cast<float>(i % 10) * reach * 0.4f;  // pairs at one point
+      const float high = std::nextafter(far, 1e38f) * static_cast<float>(1 + i / 20);
+      addTestAtom(world, along, high);   // a row at one exact height
+      addTestAtom(world, -high, along);  // a column at one exact x
+      addTestAtom(world, far, far);      // a pile far out on both axes
+      addTestAtom(world, reach * jitter(random), reach * jitter(random));  // near the origin
+    }
+    ContactGrid grid;
+    ASSERT_TRUE(buildContactGrid(grid, world, reach));
+    EXPECT_EQ(grid.looseAtoms, 0);
+    for (int round = 0; round < 4; ++round) {
+      for (std::int32_t i = 1; i <= world.atomCount; ++i) {
+        const auto found = findContactCandidates(grid, world, i);
+        ASSERT_EQ(std::vector<std::int32_t>(found.begin(), found.end()),
+                  atomsWithinReach(world, i, reach))
+            << "atom " << i << " round " << round;
+      }
+      // Rows and columns shift along themselves; atoms near the origin go far out along x and
+      // back; the far pile comes near the origin (still one point) and goes back.
+      const float in = std::array{1e-20f, 1.0f, 1e20f, 1.0f}[round];
+      const float out = std::array{1.0f, 1e13f, 1.0f, 1e-13f}[round];
+      for (std::int32_t i = 1; i <= world.atomCount; ++i) {
+        Vec2& pos = world.atoms[i].pos;
+        if (i % 4 == 1) pos.x += reach * jitter(random);
+        if (i % 4 == 2) pos.y += reach * jitter(random);
+        if (i % 4 == 3) pos = {pos.x * in, pos.y * in};
+        if (i % 4 == 0) pos.x *= out;
+        ASSERT_TRUE(noteMove(grid, world, i));
+      }
+    }
+  }
+}
+
+// The same worlds, and atoms of tiny and huge sizes, stepped: the fast step meets every contact
+// the plain one does (impacts glue rows and piles together).
+TEST(FastStep, MatchesThePlainStepFarOutAndForAnyAtomSize) {
+  Random random(11);
+  StepState state;
+  for (const float size : {4.0f, 1e-12f, 1e-44f, 5000.0f, 1e30f}) {
+    SimSettings settings;
+    settings.atomSize = size;
+    settings.yGravity = 0.0f;
+    World world;
+    const float far = size > 1.0f ? std::min(1e15f * size, 3e38f) : 1e13f * size;
+    for (int i = 0; i < 80; ++i) {
+      const float along = static_cast<float>(i % 20) * size * 0.7f;
+      const float kick = uniform(random, -1.0f, 1.0f) * size;
+      addTestAtom(world, along, far * static_cast<float>(1 + i / 40), kick, 0.0f);
+      addTestAtom(world, far, along, 0.0f, kick);
+      addTestAtom(world, far, far, kick, kick);
+      addTestAtom(world, uniform(random, -5.0f, 5.0f) * size, uniform(random, 0.0f, 5.0f) * size,
+                  kick, -kick);
+    }
+    SCOPED_TRACE(size);
+    expectSameSteps(world, settings, state, 12);
+  }
+}
+
+// A step whose grid cannot grow its buffers (from any one growth on, the first build's or the
+// rebuild after atoms shoot out of a dense window) meets its contacts through the all-pairs
+// loop, gives the plain step's world and says so; a later step with memory to spare uses the
+// grid again.
+TEST(FastStep, StepWithoutMemoryForTheGridMatchesThePlainStep) {
+  SimSettings settings;
+  settings.maxSpeed = 1000.0f;
+  World world;
+  for (int i = 0; i < 900; ++i)  // packed closer than their size: contacts everywhere
+    addTestAtom(world, static_cast<float>(i % 30) * 2.0f, 5.0f + static_cast<float>(i / 30) * 2.0f);
+  for (int i = 0; i < 100; ++i)
+    world.atoms[1 + 9 * i].vel = {0.0f, 600.0f};
+  StepState ample;
+  World fast = world;
+  stepWorldFast(fast, settings, ample);
+  ASSERT_FALSE(ample.contactsWithoutGrid);
+  ASSERT_FALSE(ample.grid.dense) << "the shot atoms made the step rebuild the grid hashed";
+  const std::int64_t growths = ample.grid.faults.growths;
+  for (std::int64_t failFrom = 1; failFrom <= growths + 1; ++failFrom) {
+    SCOPED_TRACE(failFrom);
+    StepState state;
+    state.grid.faults.failFrom = failFrom;
+    World plain = world;
+    fast = world;
+    for (int step = 0; step < 2; ++step) {
+      const std::int64_t before = state.grid.faults.growths;
+      stepWorld(plain, settings);
+      stepWorldFast(fast, settings, state);
+      ASSERT_TRUE(sameWorld(plain, fast)) << "step " << step;
+      // Every growth from failFrom on fails: some did in this step when the count has reached it.
+      const std::int64_t after = state.grid.faults.growths;
+      EXPECT_EQ(state.contactsWithoutGrid, after > before && after >= failFrom) << "step " << step;
+      if (step == 0) {
+        EXPECT_EQ(state.contactsWithoutGrid, failFrom <= growths);
+      }
+    }
+    state.grid.faults.failFrom = 0;
+    stepWorld(plain, settings);
+    stepWorldFast(fast, settings, state);
+    EXPECT_TRUE(sameWorld(plain, fast));
+    EXPECT_FALSE(state.contactsWithoutGrid);
   }
 }
 
