@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/about.h"
 #include "app/frame_loop.h"
 #include "display/sdl_presenter.h"
 
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
   sim::SimSettings settings;
   widgets::Toolkit toolkit;
   panel::SettingsPanel panel;
+  panel.fontFiles = app::fontFileCandidates();
   display::RandomGenerator random;
   app::ProgramState program{screen,
                             world,
