@@ -47,11 +47,6 @@ std::int32_t readInteger(std::string_view field) {
   return roundToInt32(readNumber(field));
 }
 
-struct FloatSetting {
-  std::string_view keyword;
-  float SimSettings::*field;
-};
-
 // The float settings in the order keys are compared; "SHOWATOMS" and the bodies follow.
 constexpr std::array<FloatSetting, 11> floatSettings{{
     {"ATOMSIZE", &SimSettings::atomSize},
@@ -179,7 +174,29 @@ void readSceneLine(World& world, SimSettings& settings, SceneLine& line,
   applyStatement(world, settings, line, fields, loadImage);
 }
 
+constexpr std::array<std::string_view, 15> keywords{
+    "ATOMSIZE",     "ATOMSPACE",       "MAXSPEED",       "YGRAVITY",  "XGRAVITY",      "BOUNDDECAY",
+    "DEFORMFACTOR", "DEFORMTHRESHOLD", "BREAKTHRESHOLD", "STIFFNESS", "BONDTHRESHOLD", "SHOWATOMS",
+    "BOX",          "TRIANGLE",        "BITMAP",
+};
+static_assert(
+    [] {
+      for (std::size_t i = 0; i < floatSettings.size(); ++i) {
+        if (floatSettings[i].keyword != keywords[i]) return false;
+      }
+      return true;
+    }(),
+    "the keyword list opens with the float settings, in the same order");
+
 }  // namespace
+
+std::span<const FloatSetting> floatSettingKeywords() {
+  return floatSettings;
+}
+
+std::span<const std::string_view> sceneKeywords() {
+  return keywords;
+}
 
 std::vector<std::string_view> splitFields(std::string_view text, std::int32_t wanted) {
   std::vector<std::string_view> fields;

@@ -18,6 +18,18 @@ namespace squish::scene {
 // runs to the end of the text. Fields are not trimmed. The views point into text.
 std::vector<std::string_view> splitFields(std::string_view text, std::int32_t wanted);
 
+// A float setting's keyword and the settings field it writes.
+struct FloatSetting {
+  std::string_view keyword;
+  float sim::SimSettings::*field;
+};
+
+// The eleven float settings in the order keys are compared with them.
+std::span<const FloatSetting> floatSettingKeywords();
+// Every keyword in the order keys are compared: the float settings, "SHOWATOMS", "BOX",
+// "TRIANGLE" and "BITMAP".
+std::span<const std::string_view> sceneKeywords();
+
 // What the reader made of one line, told to an observer once the line has had its effect (the
 // scene checker listens; the program does not).
 enum class LineKind : std::uint8_t {
