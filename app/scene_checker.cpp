@@ -211,8 +211,9 @@ class FileChecker {
     }
     const std::string_view rest = trimTrailingSpaces(text.substr(reading.end));
     if (!rest.empty()) {
-      tell(line, what + " " + quoted(trimTrailingSpaces(text.substr(0, reading.end))) +
-                     " is followed by " + quoted(rest) + ", which is ignored");
+      const std::size_t start = text.find_first_not_of(' ');
+      tell(line, what + " " + quoted(text.substr(start, reading.end - start)) + " is followed by " +
+                     quoted(rest) + ", which is ignored");
     }
     if (isInteger && std::isfinite(reading.value) && reading.value != std::trunc(reading.value)) {
       tell(line, what + " " + doubleText(reading.value) + " is rounded to " +

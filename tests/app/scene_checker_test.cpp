@@ -91,7 +91,7 @@ TEST(SceneChecker, ValuesThatAreNoNumberOrCarryIgnoredTextAreTold) {
                                     "BOUNDDECAY = 0.9x\n"
                                     "SHOWATOMS = 0.4\n"
                                     "XGRAVITY = &H10\n"
-                                    "BOX = 1,,3x,4,12,0\n"
+                                    "BOX = 1,, 3x,4,12,0\n"
                                     "TRIANGLE = 0, 100, 6.5, 15, 0.1 \n"
                                     "BOX = 0, 0, 2, 2, 12, 0.3, 99\n");
   EXPECT_EQ(checked.problems, (std::vector<std::string>{
