@@ -1,9 +1,10 @@
 # The two commands of the README: `make run` and `make test`. Both install what is missing first.
 BUILD_TYPE_DIR := build
 ARGS ?=
+PREFIX ?= /usr/local
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps run test tsan bench fuzz fuzz-build fuzz-step soak release debug format clean docs-media
+.PHONY: all deps run test tsan bench fuzz fuzz-build fuzz-step soak release debug format clean docs-media install package
 
 all: release
 
@@ -11,8 +12,21 @@ deps:
 	@scripts/install-deps
 
 release: deps
-	cmake -S . -B $(BUILD_TYPE_DIR)/release -DCMAKE_BUILD_TYPE=Release -DSQUISH_TESTS=OFF
+	cmake -S . -B $(BUILD_TYPE_DIR)/release -DCMAKE_BUILD_TYPE=Release -DSQUISH_TESTS=OFF \
+	  -DCMAKE_INSTALL_PREFIX=$(PREFIX)
 	cmake --build $(BUILD_TYPE_DIR)/release -j $(JOBS)
+
+# Installs the release build under PREFIX (default /usr/local), or under DESTDIR/PREFIX when
+# DESTDIR is given. The programs look for their font sheet in PREFIX/share/squish.
+install: release
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_TYPE_DIR)/release
+
+# A Debian package of a release build installed under /usr, in build/package/packages.
+package: deps
+	cmake -S . -B $(BUILD_TYPE_DIR)/package -DCMAKE_BUILD_TYPE=Release -DSQUISH_TESTS=OFF \
+	  -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(BUILD_TYPE_DIR)/package -j $(JOBS)
+	cd $(BUILD_TYPE_DIR)/package && cpack -G DEB -B packages
 
 # Runs squish in a window with the default scene, or ARGS="scenes/NAME.txt".
 run: release

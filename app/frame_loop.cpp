@@ -8,10 +8,9 @@
 
 #include "app/message_text.h"
 #include "app/render.h"
+#include "app/scene_image.h"
 #include "app/table_slots.h"
-#include "display/image.h"
 #include "display/presenter.h"
-#include "files/whole_file.h"
 #include "scene/scene_reader.h"
 #include "sim/default_scene.h"
 #include "sim/step.h"
@@ -40,30 +39,20 @@ void tellOnce(Notices& notices, bool& told, std::string_view line) {
   tell(notices, line);
 }
 
-// A BITMAP line's image: the file is read before the block is made, so a missing image costs
-// nothing more. What cannot be read is told and builds nothing.
-void loadSceneImage(ProgramState& program, const std::string& fileName, std::int32_t width,
-                    std::int32_t height, std::vector<std::uint8_t>& image) {
-  const files::WholeFile file = files::readWholeFile(fileName);
-  if (!file.ok()) {
-    tell(program.notices, "cannot read image file " + quotedName(fileName) + ": " + file.error);
-    return;
-  }
-  if (!sim::makeImageBlock(image, width, height, program.world.faults)) {
-    tell(program.notices, "out of memory: image file " + quotedName(fileName) + " not loaded");
-    return;
-  }
-  // Rows read before a file that is cut short ends stay in the block and are built.
-  if (display::loadImageMemory(program.screen, file.data(), image) != display::loaded)
-    tell(program.notices,
-         "image file " + quotedName(fileName) + ": not a 1, 4 or 8-bit BMP, or cut short");
+// A BITMAP line's image: what cannot be read is told and builds nothing.
+void loadImageForScene(ProgramState& program, const std::string& fileName, std::int32_t width,
+                       std::int32_t height, std::vector<std::uint8_t>& image) {
+  const SceneImageLoad load =
+      loadSceneImage(program.screen, program.world.faults, fileName, width, height, image);
+  if (load.problem != SceneImageProblem::none)
+    tell(program.notices, sceneImageNotice(fileName, load));
 }
 
 void readSceneFiles(ProgramState& program) {
   const sim::ImageFileLoader loadImage = [&program](const std::string& fileName, std::int32_t width,
                                                     std::int32_t height,
                                                     std::vector<std::uint8_t>& image) {
-    loadSceneImage(program, fileName, width, height, image);
+    loadImageForScene(program, fileName, width, height, image);
   };
   for (const std::string& fileName : program.sceneArguments) {
     if (fileName.empty()) break;

@@ -6,6 +6,7 @@
 #include <new>
 #include <ostream>
 
+#include "app/about.h"
 #include "app/headless_options.h"
 #include "app/message_text.h"
 #include "app/screen_shot.h"
@@ -147,6 +148,7 @@ HeadlessProgram::HeadlessProgram(std::vector<std::string> sceneArguments, std::i
              {notices, "squish-headless"}} {
   screen_.presenter = &presenter_;
   screen_.title = "squish-headless";
+  panel_.fontFiles = fontFileCandidates();
   started_ = startUp(state_);
   if (started_) buildScene(state_);
 }

@@ -1,10 +1,14 @@
 // squish: the interactive soft-body toy in a window. Arguments are scene files; the program
 // runs until the settings panel's Quit button is pressed, then exits with status 0.
+// `squish --check SCENE...` checks scene files instead and opens no window.
 #include <iostream>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "app/about.h"
 #include "app/frame_loop.h"
+#include "app/scene_checker.h"
 #include "display/sdl_presenter.h"
 
 #ifdef SQUISH_COUNT_FRAMES
@@ -14,6 +18,9 @@
 int main(int argc, char** argv) {
   using namespace squish;
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  if (!arguments.empty() && arguments.front() == "--check") {
+    return app::checkScenes(std::span(arguments).subspan(1), std::cout);
+  }
   display::SdlPresenter presenter;
   display::Screen screen;
   screen.presenter = &presenter;
@@ -22,6 +29,7 @@ int main(int argc, char** argv) {
   sim::SimSettings settings;
   widgets::Toolkit toolkit;
   panel::SettingsPanel panel;
+  panel.fontFiles = app::fontFileCandidates();
   display::RandomGenerator random;
   app::ProgramState program{screen,
                             world,

@@ -189,6 +189,11 @@ LoadResult loadRawDump(Screen& screen, std::span<const std::uint8_t> file,
 
 }  // namespace
 
+std::int32_t bmpBitsPerPixel(std::span<const std::uint8_t> file) {
+  if (file.size() < bmpHeaderBytes || file[0] != 'B' || file[1] != 'M') return 0;
+  return static_cast<std::int32_t>(u16At(file, 28));
+}
+
 LoadResult loadImageMemory(Screen& screen, std::span<const std::uint8_t> file,
                            std::span<std::uint8_t> destination) {
   ScreenLock lock(screen.screenLock);

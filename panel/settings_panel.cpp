@@ -77,12 +77,16 @@ std::unique_ptr<widgets::BitmapFont> buildBuiltinFont(widgets::Toolkit& toolkit)
   return widgets::buildFont(toolkit, fontCellWidth, fontCellHeight, copy);
 }
 
-// "6x8.bmp" from the working directory; loading it may change the screen palette, so the
-// palette is saved before and restored after. Without a loadable file the built-in copy of
-// the same sheet is used, so the panel always has text.
+// The first of the panel's font files that loads ("6x8.bmp" from the working directory, then
+// the installed one); loading may change the screen palette, so the palette is saved before and
+// restored after. Without a loadable file the built-in copy of the same sheet is used, so the
+// panel always has text.
 void loadPanelFont(SettingsPanel& panel, widgets::Toolkit& toolkit) {
   widgets::savePalette(toolkit);
-  panel.panelFont = widgets::loadFont(toolkit, fontCellWidth, fontCellHeight, "6x8.bmp");
+  for (const std::string& fileName : panel.fontFiles) {
+    panel.panelFont = widgets::loadFont(toolkit, fontCellWidth, fontCellHeight, fileName);
+    if (panel.panelFont) break;
+  }
   widgets::restorePalette(toolkit);
   if (!panel.panelFont) panel.panelFont = buildBuiltinFont(toolkit);
 }

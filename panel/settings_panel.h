@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "sim/settings.h"
 #include "widgets/font.h"
@@ -33,6 +34,9 @@ struct SettingsPanel {
   std::unique_ptr<widgets::BitmapFont> panelFont;
   std::int32_t quitRequested = 0;
   std::int32_t restartRequested = 0;
+  // The font sheet files tried in order before the built-in copy; the programs add the
+  // installed data folder's sheet after the working directory's.
+  std::vector<std::string> fontFiles{"6x8.bmp"};
 };
 
 // Builds the panel on first use, refills every field and check box from the settings (so

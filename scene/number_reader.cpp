@@ -148,30 +148,42 @@ bool isTooLarge(const DecimalParts& parts) {
   return parts.exponent - static_cast<std::int64_t>(leadingFraction + 1) > 0;
 }
 
-double readDecimal(std::string_view text) {
-  const std::optional<DecimalParts> parts = findDecimal(text);
-  if (!parts) return 0.0;
-  const std::string_view digits = parts->unsignedText;
+double readDecimal(const DecimalParts& parts) {
+  const std::string_view digits = parts.unsignedText;
   double magnitude = 0.0;
   const std::from_chars_result result =
       std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
   if (result.ec == std::errc::result_out_of_range) {
-    magnitude = isTooLarge(*parts) ? std::numeric_limits<double>::infinity() : 0.0;
+    magnitude = isTooLarge(parts) ? std::numeric_limits<double>::infinity() : 0.0;
   }
-  return parts->negative ? -magnitude : magnitude;
+  return parts.negative ? -magnitude : magnitude;
 }
 
 }  // namespace
 
 double readNumber(std::string_view text) {
+  return scanNumber(text).value;
+}
+
+NumberReading scanNumber(std::string_view text) {
   const std::size_t start = skipSpaces(text, 0);
-  if (start == text.size()) return 0.0;
+  if (start == text.size()) return {0.0, false, start};
   const std::string_view rest = text.substr(start);
   if (rest.size() >= 2 && rest[0] == '&') {
     const int base = baseOfPrefixLetter(rest[1]);
-    if (base != 0) return readUnsigned(rest.substr(2), base);
+    if (base != 0) {
+      const std::string_view digits = rest.substr(2);
+      std::size_t count = 0;
+      while (count < digits.size() && digitValue(digits[count], base) >= 0)
+        ++count;
+      return {readUnsigned(digits, base), count > 0, start + 2 + count};
+    }
   }
-  return readDecimal(rest);
+  const std::optional<DecimalParts> parts = findDecimal(rest);
+  if (!parts) return {0.0, false, start};
+  const std::string_view digits = parts->unsignedText;
+  const auto end = static_cast<std::size_t>(digits.data() + digits.size() - text.data());
+  return {readDecimal(*parts), true, end};
 }
 
 std::int32_t roundToInt32(double value) {

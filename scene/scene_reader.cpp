@@ -47,11 +47,6 @@ std::int32_t readInteger(std::string_view field) {
   return roundToInt32(readNumber(field));
 }
 
-struct FloatSetting {
-  std::string_view keyword;
-  float SimSettings::*field;
-};
-
 // The float settings in the order keys are compared; "SHOWATOMS" and the bodies follow.
 constexpr std::array<FloatSetting, 11> floatSettings{{
     {"ATOMSIZE", &SimSettings::atomSize},
@@ -72,60 +67,136 @@ constexpr std::int32_t triangleFieldCount = 5;
 constexpr std::int32_t bitmapFieldCount = 7;
 
 // Fields: x, y, columns, rows, colour, angle.
-void buildBoxFromValue(World& world, const SimSettings& settings, std::string_view value) {
-  const std::vector<std::string_view> f = splitFields(value, boxFieldCount);
-  if (f.size() != boxFieldCount) return;
+void buildBoxFromFields(World& world, const SimSettings& settings,
+                        const std::vector<std::string_view>& f) {
   sim::buildBox(world, settings, readFloat(f[0]), readFloat(f[1]), readInteger(f[2]),
                 readInteger(f[3]), readInteger(f[4]), readFloat(f[5]));
 }
 
 // Fields: x, y, size, colour, angle.
-void buildTriangleFromValue(World& world, const SimSettings& settings, std::string_view value) {
-  const std::vector<std::string_view> f = splitFields(value, triangleFieldCount);
-  if (f.size() != triangleFieldCount) return;
+void buildTriangleFromFields(World& world, const SimSettings& settings,
+                             const std::vector<std::string_view>& f) {
   sim::buildTriangle(world, settings, readFloat(f[0]), readFloat(f[1]), readInteger(f[2]),
                      readInteger(f[3]), readFloat(f[4]));
 }
 
 // Fields: file name (exactly as written), width, height, x, y, colour, angle.
-void buildBitmapFromValue(World& world, const SimSettings& settings, std::string_view value,
-                          const sim::ImageFileLoader& loadImage) {
-  const std::vector<std::string_view> f = splitFields(value, bitmapFieldCount);
-  if (f.size() != bitmapFieldCount) return;
+void buildBitmapFromFields(World& world, const SimSettings& settings,
+                           const std::vector<std::string_view>& f,
+                           const sim::ImageFileLoader& loadImage) {
   sim::buildBitmapFromFile(world, settings, loadImage, std::string(f[0]), readInteger(f[1]),
                            readInteger(f[2]), readFloat(f[3]), readFloat(f[4]), readInteger(f[5]),
                            readFloat(f[6]));
 }
 
-void applyStatement(World& world, SimSettings& settings, std::string_view key,
-                    std::string_view value, const sim::ImageFileLoader& loadImage) {
+enum class BodyKind : std::uint8_t { box, triangle, bitmap };
+
+struct BodyKeyword {
+  std::string_view keyword;
+  std::int32_t fieldCount;
+  BodyKind kind;
+};
+
+// Compared after the settings, in this order.
+constexpr std::array<BodyKeyword, 3> bodyKeywords{{
+    {"BOX", boxFieldCount, BodyKind::box},
+    {"TRIANGLE", triangleFieldCount, BodyKind::triangle},
+    {"BITMAP", bitmapFieldCount, BodyKind::bitmap},
+}};
+
+// Splits the value into `fields` and builds the body when it has all of them.
+void buildBody(World& world, const SimSettings& settings, const BodyKeyword& body, SceneLine& line,
+               std::vector<std::string_view>& fields, const sim::ImageFileLoader& loadImage) {
+  fields = splitFields(line.value, body.fieldCount);
+  line.keyword = body.keyword;
+  line.fieldsWanted = body.fieldCount;
+  line.fields = fields;
+  if (static_cast<std::int64_t>(fields.size()) != body.fieldCount) {
+    line.kind = LineKind::shortBody;
+    return;
+  }
+  line.kind = LineKind::body;
+  switch (body.kind) {
+    case BodyKind::box:
+      buildBoxFromFields(world, settings, fields);
+      break;
+    case BodyKind::triangle:
+      buildTriangleFromFields(world, settings, fields);
+      break;
+    case BodyKind::bitmap:
+      buildBitmapFromFields(world, settings, fields, loadImage);
+      break;
+  }
+}
+
+void applyStatement(World& world, SimSettings& settings, SceneLine& line,
+                    std::vector<std::string_view>& fields, const sim::ImageFileLoader& loadImage) {
+  line.kind = LineKind::setting;
   for (const FloatSetting& setting : floatSettings) {
-    if (keyIs(key, setting.keyword)) {
-      settings.*setting.field = readFloat(value);
+    if (keyIs(line.key, setting.keyword)) {
+      line.keyword = setting.keyword;
+      settings.*setting.field = readFloat(line.value);
       return;
     }
   }
-  if (keyIs(key, "SHOWATOMS")) {
-    settings.showAtoms = readInteger(value);
-  } else if (keyIs(key, "BOX")) {
-    buildBoxFromValue(world, settings, value);
-  } else if (keyIs(key, "TRIANGLE")) {
-    buildTriangleFromValue(world, settings, value);
-  } else if (keyIs(key, "BITMAP")) {
-    buildBitmapFromValue(world, settings, value, loadImage);
+  if (keyIs(line.key, "SHOWATOMS")) {
+    line.keyword = "SHOWATOMS";
+    settings.showAtoms = readInteger(line.value);
+    return;
   }
+  for (const BodyKeyword& body : bodyKeywords) {
+    if (keyIs(line.key, body.keyword)) {
+      buildBody(world, settings, body, line, fields, loadImage);
+      return;
+    }
+  }
+  line.kind = LineKind::unknownKey;
 }
 
-void readSceneLine(World& world, SimSettings& settings, std::string_view line,
-                   const sim::ImageFileLoader& loadImage) {
-  if (line.empty() || isCommentMark(line.front())) return;
-  const std::size_t equals = line.find('=');
-  if (equals == std::string_view::npos) return;
-  applyStatement(world, settings, trimSpaces(line.substr(0, equals)),
-                 trimSpaces(line.substr(equals + 1)), loadImage);
+// Fills in what the line is and acts on it; `fields` holds a body line's fields for the observer.
+void readSceneLine(World& world, SimSettings& settings, SceneLine& line,
+                   std::vector<std::string_view>& fields, const sim::ImageFileLoader& loadImage) {
+  if (line.text.empty()) {
+    line.kind = LineKind::empty;
+    return;
+  }
+  if (isCommentMark(line.text.front())) {
+    line.kind = LineKind::comment;
+    return;
+  }
+  const std::size_t equals = line.text.find('=');
+  if (equals == std::string_view::npos) {
+    line.kind = LineKind::noEquals;
+    return;
+  }
+  line.key = trimSpaces(line.text.substr(0, equals));
+  line.value = trimSpaces(line.text.substr(equals + 1));
+  applyStatement(world, settings, line, fields, loadImage);
 }
+
+constexpr std::array<std::string_view, 15> keywords{
+    "ATOMSIZE",     "ATOMSPACE",       "MAXSPEED",       "YGRAVITY",  "XGRAVITY",      "BOUNDDECAY",
+    "DEFORMFACTOR", "DEFORMTHRESHOLD", "BREAKTHRESHOLD", "STIFFNESS", "BONDTHRESHOLD", "SHOWATOMS",
+    "BOX",          "TRIANGLE",        "BITMAP",
+};
+static_assert(
+    [] {
+      for (std::size_t i = 0; i < floatSettings.size(); ++i) {
+        if (floatSettings[i].keyword != keywords[i]) return false;
+      }
+      return true;
+    }(),
+    "the keyword list opens with the float settings, in the same order");
 
 }  // namespace
+
+std::span<const FloatSetting> floatSettingKeywords() {
+  return floatSettings;
+}
+
+std::span<const std::string_view> sceneKeywords() {
+  return keywords;
+}
 
 std::vector<std::string_view> splitFields(std::string_view text, std::int32_t wanted) {
   std::vector<std::string_view> fields;
@@ -143,25 +214,31 @@ std::vector<std::string_view> splitFields(std::string_view text, std::int32_t wa
 }
 
 void readSceneText(World& world, SimSettings& settings, std::string_view text,
-                   const sim::ImageFileLoader& loadImage) {
+                   const sim::ImageFileLoader& loadImage, const SceneLineObserver& observe) {
+  std::vector<std::string_view> fields;
+  std::int64_t number = 0;
   std::size_t start = 0;
   while (start < text.size()) {
     const std::size_t lineFeed = text.find('\n', start);
     const std::size_t end = lineFeed == std::string_view::npos ? text.size() : lineFeed;
-    std::string_view line = text.substr(start, end - start);
-    if (lineFeed != std::string_view::npos && !line.empty() && line.back() == '\r') {
-      line.remove_suffix(1);
+    std::string_view lineText = text.substr(start, end - start);
+    if (lineFeed != std::string_view::npos && !lineText.empty() && lineText.back() == '\r') {
+      lineText.remove_suffix(1);
     }
-    readSceneLine(world, settings, line, loadImage);
+    SceneLine line;
+    line.number = ++number;
+    line.text = lineText;
+    readSceneLine(world, settings, line, fields, loadImage);
+    if (observe) observe(line);
     start = end + 1;
   }
 }
 
 std::string readSceneFile(World& world, SimSettings& settings, const std::string& fileName,
-                          const sim::ImageFileLoader& loadImage) {
+                          const sim::ImageFileLoader& loadImage, const SceneLineObserver& observe) {
   const files::WholeFile file = files::readWholeFile(fileName);
   if (!file.ok()) return file.error;
-  readSceneText(world, settings, file.bytes, loadImage);
+  readSceneText(world, settings, file.bytes, loadImage, observe);
   return {};
 }
 

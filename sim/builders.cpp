@@ -102,17 +102,22 @@ void forEachBitmapBond(std::span<const std::uint8_t> pixels, std::int64_t width,
 
 // ---- Box ----
 
-void buildBox(World& world, const SimSettings& settings, float x, float y, std::int32_t columns,
-              std::int32_t rows, std::int32_t colour, float angle) {
-  if (columns < 1 || rows < 1) return;
+BodySize boxSize(std::int32_t columns, std::int32_t rows) {
+  if (columns < 1 || rows < 1) return {};
   const std::int64_t cols = columns;
   const std::int64_t rowCount = rows;
   const std::int64_t atoms = cols * rowCount;
-  // Refused here already, so the bond count below stays far from overflowing.
-  if (atoms > maxAtoms) return;
-  const std::int64_t bonds =
-      (cols - 1) * rowCount + cols * (rowCount - 1) + 2 * (cols - 1) * (rowCount - 1);
-  std::optional<LatticeTable> lattice = prepareBody(world, atoms, bonds, atoms);
+  if (atoms > maxAtoms) return {atoms, 0};
+  return {atoms, (cols - 1) * rowCount + cols * (rowCount - 1) + 2 * (cols - 1) * (rowCount - 1)};
+}
+
+void buildBox(World& world, const SimSettings& settings, float x, float y, std::int32_t columns,
+              std::int32_t rows, std::int32_t colour, float angle) {
+  const BodySize size = boxSize(columns, rows);
+  if (size.atoms == 0 || size.atoms > maxAtoms) return;
+  const std::int64_t cols = columns;
+  const std::int64_t rowCount = rows;
+  std::optional<LatticeTable> lattice = prepareBody(world, size.atoms, size.bonds, size.atoms);
   if (!lattice) return;
   const auto cell = [&](std::int64_t i, std::int64_t j) -> std::int32_t& {
     return (*lattice)[static_cast<std::size_t>(i * rowCount + j)];
@@ -155,14 +160,20 @@ void buildBox(World& world, const SimSettings& settings, float x, float y, std::
 
 // Cell (i, j) is place i in row j (row 0 at the base); row j holds size - j atoms, each row
 // shifted half a spacing against the one below.
-void buildTriangle(World& world, const SimSettings& settings, float x, float y, std::int32_t size,
-                   std::int32_t colour, float angle) {
-  if (size < 1) return;
+BodySize triangleSize(std::int32_t size) {
+  if (size < 1) return {};
   const std::int64_t n = size;
   const std::int64_t atoms = n * (n + 1) / 2;
-  if (atoms > maxAtoms) return;
-  const std::int64_t bonds = 3 * n * (n - 1) / 2;
-  std::optional<LatticeTable> lattice = prepareBody(world, atoms, bonds, n * n);
+  if (atoms > maxAtoms) return {atoms, 0};
+  return {atoms, 3 * n * (n - 1) / 2};
+}
+
+void buildTriangle(World& world, const SimSettings& settings, float x, float y, std::int32_t size,
+                   std::int32_t colour, float angle) {
+  const BodySize bodySize = triangleSize(size);
+  if (bodySize.atoms == 0 || bodySize.atoms > maxAtoms) return;
+  const std::int64_t n = size;
+  std::optional<LatticeTable> lattice = prepareBody(world, bodySize.atoms, bodySize.bonds, n * n);
   if (!lattice) return;
   const auto cell = [&](std::int64_t i, std::int64_t j) -> std::int32_t& {
     return (*lattice)[static_cast<std::size_t>(i * n + j)];

@@ -17,6 +17,15 @@ inline constexpr std::int64_t bitmapHeaderBytes = 4;
 // buildBitmapFromFile refuses images with more pixels than this (64 Mi): far beyond any arena.
 inline constexpr std::int64_t maxBitmapPixels = std::int64_t{64} << 20;
 
+// The atoms and bonds of a body, counted in 64 bits; both 0 for a body with no cells. The bonds
+// are counted only when the atoms fit within maxAtoms (0 otherwise), far from overflowing.
+struct BodySize {
+  std::int64_t atoms = 0;
+  std::int64_t bonds = 0;
+};
+BodySize boxSize(std::int32_t columns, std::int32_t rows);
+BodySize triangleSize(std::int32_t size);
+
 // Every builder makes all of its body or, when the body has no cells, would take the world past
 // maxAtoms or maxBonds, or its memory cannot be had, nothing at all: the world stays as it was.
 // s is atomSpace when the builder starts; each new atom is placed by placeNewAtoms last.

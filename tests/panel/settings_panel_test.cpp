@@ -279,6 +279,52 @@ TEST(SettingsPanelFont, FontFileInTheWorkingDirectoryIsPreferredAndKeepsThePalet
   EXPECT_EQ(h.screen.palette, paletteBefore);
 }
 
+// Writes a sheet whose glyph `code` is a solid cell, unlike the built-in one, as a BMP file.
+tools::FontSheet writeSolidGlyphSheet(const std::filesystem::path& file, std::int32_t code) {
+  std::string source = "== " + std::to_string(code) + "\n";
+  for (int row = 0; row < 8; ++row)
+    source += "######\n";
+  const tools::GlyphSourceResult parsed = tools::parseGlyphSource(source);
+  EXPECT_TRUE(parsed.ok) << parsed.error;
+  const std::vector<std::uint8_t> bmp = tools::encodeSheetBmp(parsed.sheet);
+  std::ofstream(file, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+  return parsed.sheet;
+}
+
+// An installed squish finds its sheet in the data folder when the working directory has none,
+// and the working directory's still wins when both have one.
+TEST(SettingsPanelFont, FontFilesAreTriedInOrderBeforeTheBuiltInSheet) {
+  const tools::FontSheet builtIn = committedGlyphs();
+  {
+    PanelHarness h;
+    std::filesystem::create_directory("data");
+    const tools::FontSheet installed = writeSolidGlyphSheet("data/6x8.bmp", 'A');
+    h.panel.fontFiles = {"6x8.bmp", "data/6x8.bmp"};
+    h.open();
+    h.drawOnClearPage();
+    expectGlyphAt(h, 23, 12, installed, 'A', inkColour, faceColour);
+  }
+  {
+    PanelHarness h;
+    std::filesystem::create_directory("data");
+    writeSolidGlyphSheet("data/6x8.bmp", 'A');
+    const tools::FontSheet local = writeSolidGlyphSheet("6x8.bmp", 'p');
+    h.panel.fontFiles = {"6x8.bmp", "data/6x8.bmp"};
+    h.open();
+    h.drawOnClearPage();
+    expectGlyphAt(h, 29, 12, local, 'p', inkColour, faceColour);
+    expectGlyphAt(h, 23, 12, local, 'A', inkColour, faceColour);  // blank in this sheet
+  }
+  {
+    PanelHarness h;
+    h.panel.fontFiles = {"6x8.bmp", "data/6x8.bmp"};
+    h.open();
+    h.drawOnClearPage();
+    expectGlyphAt(h, 23, 12, builtIn, 'A', inkColour, faceColour);
+  }
+}
+
 TEST(SettingsPanelFont, DestroyingThePanelFreesItsFont) {
   PanelHarness h;
   h.open();

@@ -88,6 +88,31 @@ TEST(NumberReading, DecimalsBeyondDoubleRangeBecomeInfinityOrZero) {
   EXPECT_EQ(readNumber(std::string(400, '0') + "1.25"), 1.25);
 }
 
+// The scene checker tells an author what was ignored from where the reading stopped.
+TEST(NumberReading, ScanTellsWhetherANumberWasFoundAndWhereReadingStopped) {
+  const auto expectScan = [](std::string_view text, double value, bool found, std::size_t end) {
+    const NumberReading reading = scanNumber(text);
+    EXPECT_EQ(reading.value, value) << text;
+    EXPECT_EQ(reading.found, found) << text;
+    EXPECT_EQ(reading.end, end) << text;
+    EXPECT_EQ(readNumber(text), reading.value) << text;
+  };
+  expectScan("", 0.0, false, 0);
+  expectScan("   ", 0.0, false, 3);
+  expectScan("l0", 0.0, false, 0);
+  expectScan("  big", 0.0, false, 2);
+  expectScan("10", 10.0, true, 2);
+  expectScan(" -2.5e1px", -25.0, true, 7);
+  expectScan("3e", 3.0, true, 1);
+  expectScan(".5 ", 0.5, true, 2);
+  expectScan("1,2", 1.0, true, 1);
+  expectScan("&HFFz", 255.0, true, 4);
+  expectScan("&H", 0.0, false, 2);
+  expectScan("&Hg", 0.0, false, 2);
+  expectScan("&Q1", 0.0, false, 0);
+  expectScan("1e999", std::numeric_limits<double>::infinity(), true, 5);
+}
+
 TEST(Int32Rounding, HalvesGoToTheEvenIntegerAndTheRangeSaturates) {
   EXPECT_EQ(roundToInt32(2.5), 2);
   EXPECT_EQ(roundToInt32(3.5), 4);

@@ -240,6 +240,66 @@ TEST(SceneText, SettingsApplyToTheBodiesAfterThemAndOutlastARestart) {
   expectSameBodies(again.world, scene.world);
 }
 
+// The scene checker learns from the observer what each line did; listening changes nothing.
+TEST(SceneText, ObserverIsToldWhatEachLineDidOnceItHasActed) {
+  const std::string_view text =
+      "# boxes\n"
+      "\n"
+      "atomspace = 12 \r\n"
+      "ATOMSPAC=3\n"
+      "just words\n"
+      "BOX = 1, 2,2,2,9\n"
+      " Box=0,0,2,2,9,0,extra\n"
+      "=5\n"
+      "SHOWATOMS=0";
+  struct Seen {
+    std::int64_t number;
+    LineKind kind;
+    std::string key, value, keyword;
+    std::vector<std::string> fields;
+    std::int32_t fieldsWanted;
+    std::int32_t atomsSoFar;
+  };
+  Scene scene;
+  std::vector<Seen> seen;
+  readSceneText(scene.world, scene.settings, text, scene.images.loader(),
+                [&](const SceneLine& line) {
+                  seen.push_back({line.number, line.kind, std::string(line.key),
+                                  std::string(line.value), std::string(line.keyword),
+                                  std::vector<std::string>(line.fields.begin(), line.fields.end()),
+                                  line.fieldsWanted, scene.world.atomCount});
+                });
+  ASSERT_EQ(seen.size(), 9u);
+  const auto expectLine = [&](std::size_t at, LineKind kind, std::string_view key,
+                              std::string_view value, std::string_view keyword) {
+    SCOPED_TRACE("line " + std::to_string(at + 1));
+    EXPECT_EQ(seen[at].number, static_cast<std::int64_t>(at + 1));
+    EXPECT_EQ(seen[at].kind, kind);
+    EXPECT_EQ(seen[at].key, key);
+    EXPECT_EQ(seen[at].value, value);
+    EXPECT_EQ(seen[at].keyword, keyword);
+  };
+  expectLine(0, LineKind::comment, "", "", "");
+  expectLine(1, LineKind::empty, "", "", "");
+  expectLine(2, LineKind::setting, "atomspace", "12", "ATOMSPACE");
+  expectLine(3, LineKind::unknownKey, "ATOMSPAC", "3", "");
+  expectLine(4, LineKind::noEquals, "", "", "");
+  expectLine(5, LineKind::shortBody, "BOX", "1, 2,2,2,9", "BOX");
+  EXPECT_EQ(seen[5].fields, (std::vector<std::string>{"1", " 2", "2", "2", "9"}));
+  EXPECT_EQ(seen[5].fieldsWanted, 6);
+  expectLine(6, LineKind::body, "Box", "0,0,2,2,9,0,extra", "BOX");
+  // The last field ends at the next comma; the rest of the line is ignored.
+  EXPECT_EQ(seen[6].fields, (std::vector<std::string>{"0", "0", "2", "2", "9", "0"}));
+  EXPECT_EQ(seen[6].atomsSoFar, 4);  // told after the box was built
+  expectLine(7, LineKind::unknownKey, "", "5", "");
+  expectLine(8, LineKind::setting, "SHOWATOMS", "0", "SHOWATOMS");
+
+  Scene unobserved;
+  unobserved.read(text);
+  expectSameBodies(scene.world, unobserved.world);
+  EXPECT_EQ(fieldsOf(scene.settings), fieldsOf(unobserved.settings));
+}
+
 TEST(SceneText, StrayBytesDoNoHarm) {
   using std::string_literals::operator""s;
   Scene scene;
