@@ -146,6 +146,9 @@ void reportShortages(ProgramState& program) {
       tellOnce(notices, notices.toldBondMemory, "out of memory: impact bonds not made");
       break;
   }
+  if (program.stepState.contactsWithoutGrid)
+    tellOnce(notices, notices.toldGridMemory,
+             "out of memory: contacts found without the grid, more slowly");
 }
 
 void drawPicture(ProgramState& program) {

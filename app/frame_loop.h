@@ -41,6 +41,7 @@ struct Notices {
   std::string_view program;  // each line's prefix
   bool toldBondLimit = false;
   bool toldBondMemory = false;
+  bool toldGridMemory = false;
 };
 
 struct ProgramState {
