@@ -3,11 +3,15 @@
 // scene (at start and at every restart), one pass of the frame loop, and shutdown. The entry
 // point owns every piece of state and hands it over by reference in ProgramState.
 #include <cstdint>
+#include <iosfwd>
 #include <optional>
 #include <span>
 #include <string>
 
+#include "app/overlay.h"
+#include "app/pacer.h"
 #include "app/render.h"
+#include "app/statistics.h"
 #include "display/input.h"
 #include "display/screen.h"
 #include "panel/settings_panel.h"
@@ -29,6 +33,8 @@ struct FrameState {
   std::int32_t previousButtons = 0;
   float mouseWorldX = 0.0f;  // the pointer in world coordinates
   float mouseWorldY = 0.0f;
+  bool escapeHeld = false;  // Escape read as held this pass
+  bool quitChord = false;   // Ctrl and Q both read as held this pass
 };
 
 struct ProgramState {
@@ -49,6 +55,14 @@ struct ProgramState {
   bool referenceStep = false;
   sim::StepState stepState;  // the fast step's reusable buffers
   RenderScratch renderScratch;
+  // squish: passes wait for the pacer's pace and only the last before each presentation
+  // draws. squish-headless runs one pass per frame of its virtual clock, each drawn.
+  bool paced = false;
+  Pacer pacer{};
+  PassStatistics statistics{};
+  Overlays overlays{};
+  // Where a scene file that cannot be read is reported, one line each; nowhere when null.
+  std::ostream* notices = nullptr;
 };
 
 // Opens the 640 x 480 8-bit screen with two pages, starts the toolkit, keeps the default
@@ -60,10 +74,14 @@ bool startUp(ProgramState& program);
 // files, and lets go of any held atom and of both panel requests. Settings are kept.
 void buildScene(ProgramState& program);
 
-// One pass of the frame loop: the presenter's turn, input, dragging, the kick, the settings
-// panel, a restart or one physics step and the new picture. False when the pass found Quit
-// pressed (in an earlier pass) and the program is to end.
+// One pass of the frame loop: the presenter's turn, input, dragging, the kick and the other
+// keys, the settings panel, a restart or one physics step (none while paused) and the new
+// picture (paced, only when it will be shown). False when the pass found Quit pressed (in an
+// earlier pass) and the program is to end.
 bool runFrame(ProgramState& program);
+
+// Paced, sleeps until the next pass is due; otherwise returns at once.
+void waitForNextPass(ProgramState& program);
 
 // Detaches the toolkit and closes the screen.
 void shutDown(ProgramState& program);

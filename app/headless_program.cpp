@@ -6,6 +6,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "app/command_line.h"
 #include "app/headless_options.h"
 #include "app/screen_shot.h"
 
@@ -38,13 +39,14 @@ bool writeDump(const std::string& dump, const std::string& fileName, std::ostrea
 }  // namespace
 
 HeadlessProgram::HeadlessProgram(std::vector<std::string> sceneArguments, std::int32_t seed,
-                                 bool referenceStep)
+                                 bool referenceStep, std::ostream* notices)
     : sceneArguments_(std::move(sceneArguments)), state_{screen_,         world_, settings_,
                                                          toolkit_,        panel_, random_,
                                                          sceneArguments_, seed,   {},
                                                          referenceStep,   {},     {}} {
   screen_.presenter = &presenter_;
   screen_.title = "squish-headless";
+  state_.notices = notices;
   started_ = startUp(state_);
   if (started_) buildScene(state_);
 }
@@ -79,8 +81,9 @@ std::optional<PanelSnapshot> HeadlessProgram::panelSnapshot() {
 }
 
 std::string HeadlessProgram::stateDump() {
-  return formatStateDump({framesRun_, quit_, state_.frame.heldAtom}, settings_, world_,
-                         panelSnapshot(), screen_.palette);
+  return formatStateDump(
+      {framesRun_, state_.statistics.steps, state_.pacer.paused, quit_, state_.frame.heldAtom},
+      settings_, world_, panelSnapshot(), screen_.palette);
 }
 
 int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
@@ -90,6 +93,14 @@ int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::
     return usageError;
   }
   const HeadlessOptions& options = parsed.options;
+  if (options.help) {
+    out << headlessUsage;
+    return 0;
+  }
+  if (options.version) {
+    out << "squish-headless " << squishVersion << "\n";
+    return 0;
+  }
   InputScript script;
   if (!options.inputFile.empty()) {
     const std::optional<std::string> text = readWholeFile(options.inputFile);
@@ -105,7 +116,7 @@ int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::
     script = std::move(read.script);
   }
 
-  HeadlessProgram program(options.scenes, options.seed, options.referenceStep);
+  HeadlessProgram program(options.scenes, options.seed, options.referenceStep, &err);
   if (!program.started()) {
     err << "squish-headless: cannot open the screen: " << program.screen().lastErrorText << "\n";
     return runError;

@@ -19,9 +19,10 @@ namespace squish::app {
 class HeadlessProgram {
  public:
   // Starts up and builds the scene; no frame has run yet. referenceStep steps with the plain
-  // all-pairs step instead of the fast one.
+  // all-pairs step instead of the fast one; scene files that cannot be read are reported to
+  // notices, when given.
   HeadlessProgram(std::vector<std::string> sceneArguments, std::int32_t seed,
-                  bool referenceStep = false);
+                  bool referenceStep = false, std::ostream* notices = nullptr);
   ~HeadlessProgram();
   HeadlessProgram(const HeadlessProgram&) = delete;
   HeadlessProgram& operator=(const HeadlessProgram&) = delete;
@@ -47,6 +48,7 @@ class HeadlessProgram {
   panel::SettingsPanel& panel() { return panel_; }
   display::RandomGenerator& random() { return random_; }
   FrameState& frame() { return state_.frame; }
+  ProgramState& state() { return state_; }
 
  private:
   std::optional<PanelSnapshot> panelSnapshot();
