@@ -120,11 +120,12 @@ TEST(HeadlessRun, DumpsAndShotsRepeatByteForByteAndShotsReadBack) {
 TEST(HeadlessRun, ReferenceStepGivesTheSameRun) {
   ScratchDir dir;
   const std::string input =
-      dir.write("drag.txt", "2 mouse 420 330\n3 down right\n9 mouse 200 100\n40 up right\n"
-                            "60 char 32\n");
-  const std::vector<std::string> fast = {"--frames",         "150",  "--input",
-                                         input,              "--dump", dir.path("fast.json"),
-                                         "--shot",           dir.path("fast.bmp")};
+      dir.write("drag.txt",
+                "2 mouse 420 330\n3 down right\n9 mouse 200 100\n40 up right\n"
+                "60 char 32\n");
+  const std::vector<std::string> fast = {
+      "--frames",          "150", "--input", input, "--dump", dir.path("fast.json"), "--shot",
+      dir.path("fast.bmp")};
   std::vector<std::string> plain = fast;
   plain[5] = dir.path("plain.json");
   plain[7] = dir.path("plain.bmp");
