@@ -34,11 +34,14 @@ struct PictureLayout {
   int x = 0;
   int y = 0;
   int scale = 1;
+  int outputWidth = 0;
+  int outputHeight = 0;
 };
 
 PictureLayout fitPicture(int outputWidth, int outputHeight, int width, int height) {
   const int scale = std::max(1, std::min(outputWidth / width, outputHeight / height));
-  return {(outputWidth - width * scale) / 2, (outputHeight - height * scale) / 2, scale};
+  return {(outputWidth - width * scale) / 2, (outputHeight - height * scale) / 2, scale,
+          outputWidth, outputHeight};
 }
 
 // An output pixel coordinate as a picture coordinate, rounding toward negative infinity so
@@ -139,6 +142,23 @@ double secondsOf(std::chrono::steady_clock::time_point time) {
   return std::chrono::duration<double>(time.time_since_epoch()).count();
 }
 
+// Whether the renderer is OpenGL drawn by the processor (Mesa's llvmpipe or softpipe).
+bool rasterisesInSoftware(SDL_Renderer* renderer) {
+  SDL_RendererInfo info;
+  if (SDL_GetRendererInfo(renderer, &info) != 0 || info.name == nullptr) return false;
+  const std::string_view name(info.name);
+  if (name != "opengl" && name != "opengles2") return false;
+  using GetString = const unsigned char* (*)(unsigned int);
+  const auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+  constexpr unsigned int glRenderer = 0x1F01;
+  const unsigned char* text = getString != nullptr ? getString(glRenderer) : nullptr;
+  if (text == nullptr) return false;
+  const std::string_view gl(reinterpret_cast<const char*>(text));
+  return gl.find("llvmpipe") != std::string_view::npos ||
+         gl.find("softpipe") != std::string_view::npos ||
+         gl.find("Software Rasterizer") != std::string_view::npos;
+}
+
 bool showsOnADisplay() {
   const char* driver = SDL_GetCurrentVideoDriver();
   if (driver == nullptr || std::getenv("SDL_VIDEODRIVER") != nullptr) return true;
@@ -156,6 +176,7 @@ class SdlWindow : public PassBackend {
   SdlWindow(const SdlWindow&) = delete;
   SdlWindow& operator=(const SdlWindow&) = delete;
   ~SdlWindow() override {
+    if (staging_) SDL_FreeSurface(staging_);
     if (texture_) SDL_DestroyTexture(texture_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
@@ -172,6 +193,11 @@ class SdlWindow : public PassBackend {
       // Presenting waits for the display's refresh where the driver offers it: no tearing.
       renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
     }
+    if (renderer_ && rasterisesInSoftware(renderer_)) {
+      SDL_DestroyRenderer(renderer_);
+      renderer_ = nullptr;
+      return openWindowSurface(whyNot);
+    }
     if (window_ && !renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
     if (renderer_) {
       texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
@@ -186,7 +212,30 @@ class SdlWindow : public PassBackend {
     return true;
   }
 
+  // Without a graphics processor (a software OpenGL, as on a virtual display) drawing the
+  // picture as a textured rectangle costs several milliseconds a picture; copying the changed
+  // band straight into the window's own pixels costs a fraction of that. Such a window offers
+  // no vsync either way.
+  bool openWindowSurface(std::string& whyNot) {
+    // The window's pixels are to go to the display as they are, not through OpenGL again.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    staging_ = SDL_CreateRGBSurfaceWithFormat(0, width_, height_, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (!staging_ || !SDL_GetWindowSurface(window_)) {
+      whyNot = SDL_GetError();
+      return false;
+    }
+    SDL_RaiseWindow(window_);
+    return true;
+  }
+
   PictureRows beginRows(std::int32_t first, std::int32_t last) override {
+    if (staging_) {
+      band_ = {0, first, width_, last - first + 1};
+      const std::int32_t pitch = staging_->pitch / 4;
+      const auto words = static_cast<std::size_t>(pitch);
+      auto* row = static_cast<std::uint32_t*>(staging_->pixels) + words * first;
+      return {{row, words * static_cast<std::size_t>(band_.h)}, pitch};
+    }
     const SDL_Rect band{0, first, width_, last - first + 1};
     void* pixels = nullptr;
     int pitchBytes = 0;
@@ -199,7 +248,9 @@ class SdlWindow : public PassBackend {
     return {{static_cast<std::uint32_t*>(pixels), words}, pitch};
   }
 
-  void finishRows(std::int32_t, std::int32_t, bool) override { SDL_UnlockTexture(texture_); }
+  void finishRows(std::int32_t, std::int32_t, bool) override {
+    if (texture_) SDL_UnlockTexture(texture_);
+  }
 
   void refreshKeyStates(std::array<std::uint8_t, 128>& keyStates) override {
     int count = 0;
@@ -221,22 +272,71 @@ class SdlWindow : public PassBackend {
   // Draws the texture into the window, scaled by the largest whole multiple that fits and
   // black around it.
   void presentPicture() {
+    if (staging_) {
+      presentOnWindowSurface();
+      return;
+    }
     const PictureLayout layout = currentLayout();
     const SDL_Rect target{layout.x, layout.y, width_ * layout.scale, height_ * layout.scale};
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
+    // A picture that fills the output leaves no border to clear.
+    if (layout.x != 0 || layout.y != 0 || target.w != layout.outputWidth ||
+        target.h != layout.outputHeight) {
+      SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+      SDL_RenderClear(renderer_);
+    }
     SDL_RenderCopy(renderer_, texture_, nullptr, &target);
     SDL_RenderPresent(renderer_);
   }
 
  private:
+  // Copies the band just converted onto the window's pixels, scaled, and shows only it; the
+  // whole picture and black borders when the window's size changed since the last time.
+  void presentOnWindowSurface() {
+    SDL_Surface* surface = SDL_GetWindowSurface(window_);
+    if (!surface) return;
+    const PictureLayout layout = fitPicture(surface->w, surface->h, width_, height_);
+    const bool moved = layout.x != shownLayout_.x || layout.y != shownLayout_.y ||
+                       layout.scale != shownLayout_.scale ||
+                       layout.outputWidth != shownLayout_.outputWidth ||
+                       layout.outputHeight != shownLayout_.outputHeight;
+    SDL_Rect source = band_;
+    if (moved) {
+      SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+      source = {0, 0, width_, height_};
+    }
+    SDL_Rect target{layout.x + source.x * layout.scale, layout.y + source.y * layout.scale,
+                    source.w * layout.scale, source.h * layout.scale};
+    const SDL_Rect shown = target;
+    if (layout.scale == 1) {
+      SDL_BlitSurface(staging_, &source, surface, &target);
+    } else {
+      SDL_BlitScaled(staging_, &source, surface, &target);
+    }
+    if (moved) {
+      SDL_UpdateWindowSurface(window_);
+    } else {
+      SDL_UpdateWindowSurfaceRects(window_, &shown, 1);
+    }
+    shownLayout_ = layout;
+  }
+
   // Where the picture sits in the renderer's output. The picture is drawn with it and the
   // pointer mapped back through it, so what is under the pointer is what is drawn there.
   PictureLayout currentLayout() {
     int outputWidth = width_;
     int outputHeight = height_;
-    SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight);
+    outputSize(outputWidth, outputHeight);
     return fitPicture(outputWidth, outputHeight, width_, height_);
+  }
+
+  // The size in pixels the picture is placed in: the renderer's output, or the window's own
+  // pixels when there is no renderer.
+  void outputSize(int& outputWidth, int& outputHeight) {
+    if (renderer_) {
+      SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight);
+    } else {
+      SDL_GetWindowSize(window_, &outputWidth, &outputHeight);
+    }
   }
 
   void push(const WindowMessage& message) {
@@ -249,7 +349,7 @@ class SdlWindow : public PassBackend {
     int outputWidth = width_;
     int outputHeight = height_;
     SDL_GetWindowSize(window_, &windowWidth, &windowHeight);
-    SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight);
+    outputSize(outputWidth, outputHeight);
     const PictureLayout layout = fitPicture(outputWidth, outputHeight, width_, height_);
     push({MessageKind::pointerMove,
           toPicture(toOutput(windowX, outputWidth, windowWidth), layout.x, layout.scale),
@@ -384,6 +484,11 @@ class SdlWindow : public PassBackend {
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
+  // Without a renderer: the picture as window colours, the band last converted into it, and
+  // where the picture was last put on the window's pixels.
+  SDL_Surface* staging_ = nullptr;
+  SDL_Rect band_{0, 0, 0, 0};
+  PictureLayout shownLayout_;
   bool fullScreen_ = false;
   SDL_Rect windowed_{0, 0, 0, 0};  // where the window was before it went full screen
   // The messages one SDL event makes (a text event carries up to 31 characters).
