@@ -2,6 +2,7 @@
 // toolkit's text drawing with the overlay font made current for the moment.
 #include "app/overlay.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 #include <vector>
