@@ -1,10 +1,13 @@
 // The frame loop. Its steps, in order:
-//   presenter pass (headless: messages, clock) -> Quit? -> read key and mouse -> widgets see
-//   the mouse -> dragging -> widgets see the key, Space kicks -> Escape shows the panel ->
-//   Restart? -> physics step -> clear, render, widgets, show.
+//   presenter pass (headless: messages, clock) -> Quit? -> read key, mouse and held keys ->
+//   widgets see the mouse -> dragging -> widgets see the key; Space kicks, the other keys act ->
+//   Escape shows the panel -> Restart? -> physics step unless paused -> clear, render,
+//   overlays, widgets, show (paced: only when the picture will be shown).
 #include "app/frame_loop.h"
 
+#include <chrono>
 #include <ostream>
+#include <thread>
 
 #include "app/message_text.h"
 #include "app/render.h"
@@ -22,7 +25,13 @@ namespace {
 
 constexpr std::int32_t screenMode = 18;
 constexpr std::int32_t escapeScanCode = 1;
+constexpr std::int32_t ctrlScanCode = 29;
+constexpr std::int32_t qScanCode = 16;
 constexpr widgets::KeyCode spaceKey = 32;
+constexpr widgets::KeyCode escapeKey = 27;
+constexpr widgets::KeyCode ctrlQKey = 17;
+constexpr widgets::KeyCode f1Key = 0x3BFF;
+constexpr widgets::KeyCode f3Key = 0x3DFF;
 constexpr std::int32_t rightButton = 2;
 
 bool hasDefaultScene(std::span<const std::string> arguments) {
@@ -63,13 +72,21 @@ void readSceneFiles(ProgramState& program) {
   }
 }
 
+// Key, mouse and held keys are read under one hold of the screen's lock, so they come from one
+// presenter pass: a snapshot of the input.
 void readInput(ProgramState& program) {
+  display::ScreenLock snapshot(program.screen.screenLock);
   FrameState& f = program.frame;
   f.pendingKey = widgets::readKeyCode(program.toolkit);
   f.previousButtons = f.mouseButtons;
   display::readMouse(program.screen, f.mouseX, f.mouseY, f.mouseWheel, f.mouseButtons);
   f.mouseWorldX = static_cast<float>(f.mouseX - 320);
   f.mouseWorldY = static_cast<float>(480 - f.mouseY);
+  f.escapeHeld = display::isKeyDown(program.screen, escapeScanCode) != 0;
+  // Both are read every pass, so a Q typed alone is not remembered for a later Ctrl.
+  const bool ctrl = display::isKeyDown(program.screen, ctrlScanCode) != 0;
+  const bool q = display::isKeyDown(program.screen, qScanCode) != 0;
+  f.quitChord = ctrl && q;
 }
 
 // A press edge of any button grabs, releasing every button lets go; a held atom that has died
@@ -125,11 +142,47 @@ void kickAtoms(ProgramState& program) {
   }
 }
 
-void handleKey(ProgramState& program) {
-  const widgets::KeyCode key = program.frame.pendingKey;
-  if (key == 0) return;
-  if (widgets::dispatchKey(program.toolkit, nullptr, key) != 0 && key == spaceKey) {
-    kickAtoms(program);
+// A key no widget took.
+void actOnKey(ProgramState& program, widgets::KeyCode key) {
+  Pacer& pacer = program.pacer;
+  Overlays& overlays = program.overlays;
+  switch (key) {
+    case spaceKey:
+      kickAtoms(program);
+      break;
+    case 'p':
+    case 'P':
+      togglePause(pacer);
+      break;
+    case 'n':
+    case 'N':
+      requestStep(pacer);
+      break;
+    case '+':
+    case '=':
+      quickenPace(pacer);
+      break;
+    case '-':
+      slowPace(pacer);
+      break;
+    case 'r':
+    case 'R':
+      program.panel.restartRequested = -1;
+      break;
+    case f1Key:
+      overlays.help = !overlays.help;
+      break;
+    case f3Key:
+      overlays.statistics = !overlays.statistics;
+      break;
+    case escapeKey:
+      overlays.help = false;
+      break;
+    case ctrlQKey:
+      program.panel.quitRequested = -1;
+      break;
+    default:
+      break;
   }
 }
 
@@ -151,11 +204,37 @@ void reportShortages(ProgramState& program) {
              "out of memory: contacts found without the grid, more slowly");
 }
 
-void drawPicture(ProgramState& program) {
-  display::clearPage(program.screen, display::notGiven);
-  renderWorld(program.screen, program.world, program.settings, program.renderScratch);
+// The close control still ends nothing; it brings up a note on how to quit.
+void handleKey(ProgramState& program, double now) {
+  const widgets::KeyCode key = program.frame.pendingKey;
+  if (key == 0) return;
+  if (key == display::closeKey) program.overlays.closeNoteUntil = now + closeNoteSeconds;
+  if (widgets::dispatchKey(program.toolkit, nullptr, key) != 0) actOnKey(program, key);
+}
+
+void stepOnce(ProgramState& program) {
+  if (program.referenceStep) {
+    sim::stepWorld(program.world, program.settings);
+  } else {
+    sim::stepWorldFast(program.world, program.settings, program.stepState);
+  }
+}
+
+void drawPicture(ProgramState& program, double now) {
+  display::Screen& screen = program.screen;
+  Overlays& overlays = program.overlays;
+  display::clearPage(screen, display::notGiven);
+  renderWorld(screen, program.world, program.settings, program.renderScratch);
+  if (overlays.statistics) {
+    writeStatisticsLine(overlays.statisticsText, program.statistics, program.pacer,
+                        program.world.atomCount, program.world.bondCount);
+  } else {
+    overlays.statisticsText.clear();
+  }
+  drawStatusOverlays(overlays, screen, program.toolkit, program.pacer.paused, now);
   widgets::drawWidgets(program.toolkit, nullptr);
-  display::copyPage(program.screen, -1, -1);
+  drawHelpOverlay(overlays, screen, program.toolkit);
+  display::copyPage(screen, -1, -1);
 }
 
 }  // namespace
@@ -184,30 +263,48 @@ void buildScene(ProgramState& program) {
 }
 
 bool runFrame(ProgramState& program) {
-  if (program.screen.presenter != nullptr) program.screen.presenter->beforeFrame(program.screen);
+  display::Screen& screen = program.screen;
+  if (screen.presenter != nullptr) screen.presenter->beforeFrame(screen);
   if (program.panel.quitRequested != 0) return false;
+  const double start = display::timerSeconds(screen);
+  beginPass(program.pacer, start);
+  countPass(program.statistics, start);
   readInput(program);
   const FrameState& f = program.frame;
   if (widgets::dispatchMouse(program.toolkit, nullptr, f.mouseX, f.mouseY, f.mouseWheel,
                              f.mouseButtons) == 0) {
     dragHeldAtom(program);
   }
-  handleKey(program);
-  if (display::isKeyDown(program.screen, escapeScanCode) != 0) {
+  handleKey(program, start);
+  if (f.escapeHeld) {
     panel::showSettingsPanel(program.panel, program.toolkit, program.settings);
+    program.overlays.help = false;
   }
+  if (f.quitChord) program.panel.quitRequested = -1;
   if (program.panel.restartRequested != 0) {
     buildScene(program);
     return true;
   }
-  if (program.referenceStep) {
-    sim::stepWorld(program.world, program.settings);
-  } else {
-    sim::stepWorldFast(program.world, program.settings, program.stepState);
+  if (takeStep(program.pacer)) {
+    const double stepStart = display::timerSeconds(screen);
+    stepOnce(program);
+    countStep(program.statistics, display::timerSeconds(screen) - stepStart);
+  }
+  const double drawStart = display::timerSeconds(screen);
+  const double nextPassSeconds = drawStart - start + program.statistics.lastPictureSeconds;
+  if (!program.paced || passDraws(program.pacer, drawStart, nextPassSeconds,
+                                  display::nextPresentationSeconds(screen))) {
+    drawPicture(program, drawStart);
+    countPicture(program.statistics, display::timerSeconds(screen) - drawStart);
   }
   reportShortages(program);
-  drawPicture(program);
   return true;
+}
+
+void waitForNextPass(ProgramState& program) {
+  if (!program.paced) return;
+  const double wait = secondsUntilNextPass(program.pacer, display::timerSeconds(program.screen));
+  if (wait > 0.0) std::this_thread::sleep_for(std::chrono::duration<double>(wait));
 }
 
 void shutDown(ProgramState& program) {

@@ -9,7 +9,10 @@
 #include <string>
 #include <string_view>
 
+#include "app/overlay.h"
+#include "app/pacer.h"
 #include "app/render.h"
+#include "app/statistics.h"
 #include "display/input.h"
 #include "display/screen.h"
 #include "panel/settings_panel.h"
@@ -31,6 +34,8 @@ struct FrameState {
   std::int32_t previousButtons = 0;
   float mouseWorldX = 0.0f;  // the pointer in world coordinates
   float mouseWorldY = 0.0f;
+  bool escapeHeld = false;  // Escape read as held this pass
+  bool quitChord = false;   // Ctrl and Q both read as held this pass
 };
 
 // Where the program tells the user, one line each, of what it could not do and went on
@@ -62,7 +67,13 @@ struct ProgramState {
   bool referenceStep = false;
   sim::StepState stepState;  // the fast step's reusable buffers
   RenderScratch renderScratch;
-  Notices notices;
+  // squish: passes wait for the pacer's pace and only the last before each presentation
+  // draws. squish-headless runs one pass per frame of its virtual clock, each drawn.
+  bool paced = false;
+  Pacer pacer{};
+  PassStatistics statistics{};
+  Overlays overlays{};
+  Notices notices{};
 };
 
 // Opens the 640 x 480 8-bit screen with two pages, starts the toolkit, keeps the default
@@ -74,10 +85,14 @@ bool startUp(ProgramState& program);
 // files, and lets go of any held atom and of both panel requests. Settings are kept.
 void buildScene(ProgramState& program);
 
-// One pass of the frame loop: the presenter's turn, input, dragging, the kick, the settings
-// panel, a restart or one physics step and the new picture. False when the pass found Quit
-// pressed (in an earlier pass) and the program is to end.
+// One pass of the frame loop: the presenter's turn, input, dragging, the kick and the other
+// keys, the settings panel, a restart or one physics step (none while paused) and the new
+// picture (paced, only when it will be shown). False when the pass found Quit pressed (in an
+// earlier pass) and the program is to end.
 bool runFrame(ProgramState& program);
+
+// Paced, sleeps until the next pass is due; otherwise returns at once.
+void waitForNextPass(ProgramState& program);
 
 // Detaches the toolkit and closes the screen.
 void shutDown(ProgramState& program);

@@ -23,6 +23,8 @@ struct HeadlessOptions {
   // Step with the plain quadratic reference step instead of the fast one; the two give
   // identical worlds, so this only changes the speed.
   bool referenceStep = false;
+  bool help = false;     // print the usage and exit 0
+  bool version = false;  // print the version and exit 0
   // The scene arguments as given, empty ones included: the frame loop reads them up to the
   // first empty one, exactly as squish reads its own arguments.
   std::vector<std::string> scenes;
@@ -38,5 +40,8 @@ struct HeadlessOptionsResult {
 // arguments excludes the program name. Options may come before or after scene names; "--" ends
 // them, and every argument after it is a scene name.
 HeadlessOptionsResult parseHeadlessOptions(std::span<const std::string> arguments);
+
+// The usage of squish-headless, one option list per line.
+extern const char* const headlessUsage;
 
 }  // namespace squish::app

@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "app/about.h"
+#include "app/command_line.h"
 #include "app/headless_options.h"
 #include "app/message_text.h"
 #include "app/screen_shot.h"
@@ -132,20 +133,11 @@ class Recorder {
 
 HeadlessProgram::HeadlessProgram(std::vector<std::string> sceneArguments, std::int32_t seed,
                                  bool referenceStep, std::ostream* notices)
-    : sceneArguments_(std::move(sceneArguments)),
-      state_{screen_,
-             world_,
-             settings_,
-             toolkit_,
-             panel_,
-             random_,
-             sceneArguments_,
-             seed,
-             {},
-             referenceStep,
-             {},
-             {},
-             {notices, "squish-headless"}} {
+    : sceneArguments_(std::move(sceneArguments)), state_{screen_,         world_, settings_,
+                                                         toolkit_,        panel_, random_,
+                                                         sceneArguments_, seed,   {},
+                                                         referenceStep,   {},     {}} {
+  state_.notices = {notices, "squish-headless"};
   screen_.presenter = &presenter_;
   screen_.title = "squish-headless";
   panel_.fontFiles = fontFileCandidates();
@@ -183,8 +175,9 @@ std::optional<PanelSnapshot> HeadlessProgram::panelSnapshot() {
 }
 
 std::string HeadlessProgram::stateDump() {
-  return formatStateDump({framesRun_, quit_, state_.frame.heldAtom}, settings_, world_,
-                         panelSnapshot(), screen_.palette);
+  return formatStateDump(
+      {framesRun_, state_.statistics.steps, state_.pacer.paused, quit_, state_.frame.heldAtom},
+      settings_, world_, panelSnapshot(), screen_.palette);
 }
 
 int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
@@ -195,6 +188,14 @@ int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::
     return usageError;
   }
   const HeadlessOptions& options = parsed.options;
+  if (options.help) {
+    out << headlessUsage;
+    return 0;
+  }
+  if (options.version) {
+    out << "squish-headless " << versionText() << "\n";
+    return 0;
+  }
   InputScript script;
   if (!options.inputFile.empty()) {
     std::optional<InputScript> read = readInputScript(options.inputFile, err);

@@ -132,6 +132,8 @@ std::string formatStateDump(const RunSummary& run, const sim::SimSettings& setti
                             const std::array<std::uint32_t, 256>& palette) {
   JsonWriter json;
   json.text("{\n  ").key("frame").number(run.frame).text(",\n  ");
+  json.key("steps").number(run.steps).text(",\n  ");
+  json.key("paused").text(run.paused ? "true" : "false").text(",\n  ");
   json.key("quit").text(run.quit ? "true" : "false").text(",\n  ");
   writeSettings(json, settings);
   json.text("  ").key("atomCount").number(std::int64_t{world.atomCount}).text(", ");

@@ -25,6 +25,8 @@ struct PanelSnapshot {
 
 struct RunSummary {
   std::int64_t frame = 0;  // passes of the frame loop that began
+  std::int64_t steps = 0;  // physics steps run
+  bool paused = false;
   bool quit = false;
   std::int32_t heldAtom = 0;
 };

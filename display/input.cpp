@@ -56,12 +56,14 @@ std::int32_t readMouse(Screen& screen, std::int32_t& x, std::int32_t& y, std::in
   if (px < 0 || px >= screen.width || py < 0 || py >= screen.height) {
     // A button held while the pointer was away reads as up until it is pressed again.
     input.buttons = 0;
+    input.buttonsPressed = 0;
     return failMouse(x, y, wheel, buttons);
   }
   x = px;
   y = py;
   wheel = input.wheel;
-  buttons = input.buttons;
+  buttons = input.buttons | input.buttonsPressed;
+  input.buttonsPressed = 0;
   return 0;
 }
 
@@ -71,7 +73,10 @@ std::int32_t isKeyDown(Screen& screen, std::int32_t scanCode) {
       scanCode >= static_cast<std::int32_t>(screen.input.keyStates.size())) {
     return 0;
   }
-  return screen.input.keyStates[static_cast<std::size_t>(scanCode)] ? -1 : 0;
+  const auto code = static_cast<std::size_t>(scanCode);
+  const bool down = screen.input.keyStates[code] != 0 || screen.input.keysPressed[code] != 0;
+  screen.input.keysPressed[code] = 0;
+  return down ? -1 : 0;
 }
 
 std::string readKeyString(Screen& screen) {

@@ -9,10 +9,12 @@
 namespace squish::display {
 
 // 0 with the four values filled; nonzero, and all four -1, when there is no screen, the window
-// is not active, or the pointer is outside the picture.
+// is not active, or the pointer is outside the picture. A button that went down since the last
+// read reads as down this once, even if it is already up again.
 std::int32_t readMouse(Screen& screen, std::int32_t& x, std::int32_t& y, std::int32_t& wheel,
                        std::int32_t& buttons);
-// -1 while the key with this set-1 scan code (0..127) is held, else 0.
+// -1 while the key with this set-1 scan code (0..127) is held, or once after it went down
+// since the last read of that key; else 0.
 std::int32_t isKeyDown(Screen& screen, std::int32_t scanCode);
 // The oldest pending key as 0, 1 or 2 bytes (an extended key is 255 then its code).
 std::string readKeyString(Screen& screen);

@@ -22,6 +22,11 @@ struct InputState {
   std::int32_t pointerX = -1;
   std::int32_t pointerY = -1;
   bool fullScreen = false;  // the position is then clamped to the picture
+  // Buttons and keys that went down since the program last read them. Each reads as down for
+  // that one read (readMouse, isKeyDown) and is then forgotten, so a press and release that
+  // both arrive between two reads is still seen once.
+  std::int32_t buttonsPressed = 0;
+  std::array<std::uint8_t, 128> keysPressed{};
 };
 
 }  // namespace squish::display

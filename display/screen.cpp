@@ -45,6 +45,7 @@ void discardScreen(Screen& screen) {
   screen.paletteChanged = false;
   screen.clipRect = ClipRect{};
   screen.input = InputState{};
+  screen.nextPresentation = 0.0;
 }
 
 // Everything of an open 640 × 480 screen except its window: zeroed pages, the default palette
@@ -163,6 +164,11 @@ void clearPage(Screen& screen, std::uint32_t colour) {
   std::vector<std::uint8_t>& page = screen.pages[screen.workPage];
   std::fill(page.begin(), page.end(), static_cast<std::uint8_t>(fill & 0xFFu));
   if (screen.workPage == screen.visiblePage) markRowsDirty(screen, 0, screen.height - 1);
+}
+
+double nextPresentationSeconds(Screen& screen) {
+  ScreenLock lock(screen.screenLock);
+  return screen.nextPresentation;
 }
 
 void markRowsDirty(Screen& screen, std::int32_t first, std::int32_t last) {

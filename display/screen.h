@@ -49,6 +49,9 @@ struct Screen {
   std::vector<std::uint8_t> dirtyRows;  // nonzero: the visible page's row changed
   std::string title;                    // the window caption
   InputState input;
+  // When the presenter next shows the visible page, in seconds of its clock (timerSeconds);
+  // 0 until a presenter that shows pages on its own schedule has said.
+  double nextPresentation = 0.0;
   std::int32_t lastError = 0;  // 1 after a refused mode or a window that could not be made
   std::string lastErrorText;   // why the window could not be made, for the program to report
 
@@ -82,6 +85,9 @@ void setPalette(Screen& screen, const std::array<PaletteWord, 256>& in);
 
 // The default VGA palette (0x00BBGGRR entries) the screen opens with.
 const std::array<std::uint32_t, 256>& defaultPalette();
+
+// The presenter's next showing of the visible page (Screen::nextPresentation), under the lock.
+double nextPresentationSeconds(Screen& screen);
 
 // Marks rows first..last (inclusive, clamped to the page) of the visible page changed.
 void markRowsDirty(Screen& screen, std::int32_t first, std::int32_t last);

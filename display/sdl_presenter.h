@@ -14,7 +14,9 @@ namespace squish::display {
 
 class SdlPresenter : public Presenter {
  public:
-  SdlPresenter() = default;
+  // initialScale: the window's first size in whole multiples of the picture; 0 takes the
+  // largest that fits in about 90 % of the display's usable area.
+  explicit SdlPresenter(int initialScale = 0) : initialScale_(initialScale) {}
   SdlPresenter(const SdlPresenter&) = delete;
   SdlPresenter& operator=(const SdlPresenter&) = delete;
   ~SdlPresenter() override;
@@ -33,6 +35,7 @@ class SdlPresenter : public Presenter {
   void present(Screen& screen, std::string title, int width, int height);
   void reportOpening(Opening result, std::string whyNot);
 
+  int initialScale_ = 0;
   std::thread thread_;
   std::atomic<bool> stopping_{false};
   std::mutex openingMutex_;

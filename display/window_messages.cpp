@@ -40,7 +40,10 @@ void handleKeyDown(Screen& screen, const WindowMessage& message) {
   if (!isScanCode(message.value)) return;
   InputState& input = screen.input;
   // Held states mean nothing while the window is inactive: they read as released then.
-  if (input.active) input.keyStates[static_cast<std::size_t>(message.value)] = 1;
+  if (input.active) {
+    input.keyStates[static_cast<std::size_t>(message.value)] = 1;
+    input.keysPressed[static_cast<std::size_t>(message.value)] = 1;
+  }
   const std::int32_t key = translateKeyDown(message.value, message.extended, message.modifiers,
                                             message.producedCharacter);
   if (key >= 256) appendRepeated(input, key | 0xFF, message.repeat);
@@ -49,7 +52,9 @@ void handleKeyDown(Screen& screen, const WindowMessage& message) {
 void changeActivation(Screen& screen, bool active) {
   screen.input.active = active;
   screen.input.keyStates.fill(0);
+  screen.input.keysPressed.fill(0);
   screen.input.buttons = 0;
+  screen.input.buttonsPressed = 0;
   markEveryRowDirty(screen);
 }
 
@@ -89,6 +94,7 @@ void handleWindowMessage(Screen& screen, const WindowMessage& message) {
       break;
     case MessageKind::buttonDown:
       input.buttons |= message.value & buttonBits;
+      input.buttonsPressed |= message.value & buttonBits;
       break;
     case MessageKind::buttonUp:
       input.buttons &= ~(message.value & buttonBits);

@@ -46,10 +46,13 @@ TEST(StateDump, SmallWorldDumpHasEveryKeyInOrder) {
   palette[1] = 0xAA0000u;
   palette[255] = 0xFFFFFFu;
 
-  const std::string dump = formatStateDump({12, true, 1}, settings, world, std::nullopt, palette);
+  const std::string dump =
+      formatStateDump({12, 10, true, true, 1}, settings, world, std::nullopt, palette);
   EXPECT_EQ(dump.substr(0, dump.find("\"palette\"")),
             "{\n"
             "  \"frame\": 12,\n"
+            "  \"steps\": 10,\n"
+            "  \"paused\": true,\n"
             "  \"quit\": true,\n"
             "  \"settings\": {\"atomSize\": 4, \"atomSpace\": 10, \"maxSpeed\": 5, "
             "\"yGravity\": -0.004, \"xGravity\": 0, \"boundDecay\": 0.99, \"deformFactor\": 0.4, "
@@ -79,7 +82,7 @@ TEST(StateDump, PanelAndEmptyTablesAndOverlargeCounts) {
   panel.y = 4;
   panel.fields = {"4", "10", "5", "-0.004", "0", "0.99", "0.4", "1", "2", "0.5", "a\"b"};
   panel.checks = {1, 0};
-  const std::string dump = formatStateDump({0, false, 0}, {}, world, panel, {});
+  const std::string dump = formatStateDump({0, 0, false, false, 0}, {}, world, panel, {});
   EXPECT_NE(dump.find("\"bonds\": [],\n"), std::string::npos);
   EXPECT_NE(dump.find("\"panel\": {\"visible\": true, \"x\": 4, \"y\": 4, \"fields\": [\"4\", "
                       "\"10\", \"5\", \"-0.004\", \"0\", \"0.99\", \"0.4\", \"1\", \"2\", "

@@ -207,6 +207,51 @@ TEST(WindowMessages, ActivationChangeReleasesKeysAndButtonsAndRepaints) {
   EXPECT_EQ(isKeyDown(screen, 57), -1);
 }
 
+// A press and release that both arrive between two reads read as down once, then up; a press
+// still held reads as down as before; losing the focus or the pointer forgets a press.
+TEST(WindowMessages, PressesBetweenTwoReadsAreSeenOnce) {
+  Screen screen;
+  openTestScreen(screen);
+  deliver(screen, {MessageKind::pointerMove, 10, 20});
+  std::int32_t x, y, wheel, buttons;
+  deliver(screen, {MessageKind::buttonDown, 1});
+  deliver(screen, {MessageKind::buttonUp, 1});
+  deliver(screen, keyDown(1));
+  deliver(screen, {MessageKind::keyUp, 1});
+  EXPECT_EQ(readMouse(screen, x, y, wheel, buttons), 0);
+  EXPECT_EQ(buttons, 1);
+  EXPECT_EQ(isKeyDown(screen, 1), -1);
+  EXPECT_EQ(isKeyDown(screen, 57), 0);
+  readMouse(screen, x, y, wheel, buttons);
+  EXPECT_EQ(buttons, 0);
+  EXPECT_EQ(isKeyDown(screen, 1), 0);
+
+  deliver(screen, {MessageKind::buttonDown, 2});
+  for (int i = 0; i < 2; ++i) {
+    readMouse(screen, x, y, wheel, buttons);
+    EXPECT_EQ(buttons, 2);
+  }
+  deliver(screen, {MessageKind::buttonUp, 2});
+
+  deliver(screen, {MessageKind::buttonDown, 4});
+  deliver(screen, {MessageKind::buttonUp, 4});
+  deliver(screen, keyDown(1));
+  deliver(screen, {MessageKind::keyUp, 1});
+  deliver(screen, {MessageKind::focusOut});
+  deliver(screen, {MessageKind::focusIn});
+  readMouse(screen, x, y, wheel, buttons);
+  EXPECT_EQ(buttons, 0);
+  EXPECT_EQ(isKeyDown(screen, 1), 0);
+
+  deliver(screen, {MessageKind::buttonDown, 1});
+  deliver(screen, {MessageKind::buttonUp, 1});
+  deliver(screen, {MessageKind::pointerMove, -1, 20});
+  EXPECT_NE(readMouse(screen, x, y, wheel, buttons), 0);
+  deliver(screen, {MessageKind::pointerMove, 10, 20});
+  readMouse(screen, x, y, wheel, buttons);
+  EXPECT_EQ(buttons, 0);
+}
+
 TEST(WindowMessages, ButtonsSetAndClearTheirBits) {
   Screen screen;
   openTestScreen(screen);

@@ -1,8 +1,10 @@
 // The real window: opened on the virtual X display the test runs under (xvfb-run), showing a
 // test picture of the 16 base colours and the grey ramp, whose pixels are read back from the X
-// server; the pointer and a key sent through the X server; and the failure without a display.
-// Also saves the picture as /tmp/squish-window.png.
+// server; the pointer and a key sent through the X server; the picture scaled in a resized
+// window; and the failure without a display. Also saves the picture as /tmp/squish-window.png.
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -179,15 +181,35 @@ std::string nextKeyWithin(Screen& screen, std::chrono::milliseconds limit) {
   return {};
 }
 
-TEST(Window, OpeningWithoutADisplayFailsWithAReason) {
-  EnvironmentWithout noDisplay({"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"});
+std::string readWholeFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// Without any display the reason is squish's to give: no library prints a line of its own.
+TEST(Window, OpeningWithoutADisplayFailsWithAReasonAndPrintsNothing) {
+  EnvironmentWithout noDisplay(
+      {"DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR", "SDL_VIDEODRIVER"});
   Screen screen;
   SdlPresenter sdl;
   screen.presenter = &sdl;
-  EXPECT_FALSE(openScreen(screen, 18, 8, 2, 0, 0));
+  const std::string errors = "/tmp/squish-window-stderr.txt";
+  std::fflush(stderr);
+  const int savedStderr = dup(2);
+  std::FILE* capture = std::fopen(errors.c_str(), "w");
+  ASSERT_NE(capture, nullptr);
+  dup2(fileno(capture), 2);
+  const bool opened = openScreen(screen, 18, 8, 2, 0, 0);
+  std::fflush(stderr);
+  dup2(savedStderr, 2);
+  close(savedStderr);
+  std::fclose(capture);
+  EXPECT_FALSE(opened);
   EXPECT_FALSE(screen.isOpen);
   EXPECT_EQ(screen.lastError, 1);
   EXPECT_FALSE(screen.lastErrorText.empty());
+  EXPECT_EQ(readWholeFile(errors), "");
+  std::remove(errors.c_str());
 }
 
 TEST(Window, ShowsThePictureAndDeliversPointerAndKeys) {
@@ -241,6 +263,48 @@ TEST(Window, ShowsThePictureAndDeliversPointerAndKeys) {
 
   closeScreen(screen);
   EXPECT_FALSE(screen.isOpen);
+}
+
+// Resized to 1280 x 960, the window shows every picture pixel as a 2 x 2 block, and a point of
+// the window maps back to the picture pixel drawn there.
+TEST(Window, ResizedWindowShowsThePictureTwiceAsLargeAndMapsThePointerBack) {
+  ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run under xvfb-run";
+  Screen screen;
+  SdlPresenter sdl;
+  screen.presenter = &sdl;
+  screen.title = "squish-resize-test";
+  ASSERT_TRUE(openScreen(screen, 18, 8, 2, 0, 0)) << screen.lastErrorText;
+  setPages(screen, 1, 0);
+  drawTestPicture(screen);
+  waitForPresenter(screen);
+  ASSERT_TRUE(
+      run("xdotool search --sync --name '^squish-resize-test$' windowmove --sync 0 0 "
+          "windowsize --sync 1280 960"));
+  waitForPresenter(screen);
+  std::this_thread::sleep_for(300ms);
+
+  const std::string rootShot = "/tmp/squish-resize-root.ppm";
+  ASSERT_TRUE(run("import -window root -depth 8 " + rootShot));
+  const std::optional<RgbImage> root = readPpm(rootShot);
+  std::remove(rootShot.c_str());
+  ASSERT_TRUE(root.has_value());
+  ASSERT_GE(root->width, 1280);
+  ASSERT_GE(root->height, 960);
+  int wrong = 0;
+  for (const Sample& s : testPictureSamples()) {
+    for (const int dy : {0, 1}) {
+      for (const int dx : {0, 1})
+        wrong += root->at(2 * s.x + dx, 2 * s.y + dy) != s.rgb;
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+
+  std::int32_t buttons = -1;
+  ASSERT_TRUE(run("xdotool mousemove 200 200"));
+  EXPECT_TRUE(pointerReadsAt(screen, 100, 100, buttons));
+  ASSERT_TRUE(run("xdotool mousemove 1279 959"));
+  EXPECT_TRUE(pointerReadsAt(screen, 639, 479, buttons));
+  closeScreen(screen);
 }
 
 TEST(Window, SdlKeysMapToSetOneScanCodes) {
