@@ -32,6 +32,8 @@ constexpr widgets::KeyCode escapeKey = 27;
 constexpr widgets::KeyCode ctrlQKey = 17;
 constexpr widgets::KeyCode f1Key = 0x3BFF;
 constexpr widgets::KeyCode f3Key = 0x3DFF;
+constexpr widgets::KeyCode f9Key = 0x43FF;
+constexpr widgets::KeyCode f12Key = 0x86FF;
 constexpr std::int32_t rightButton = 2;
 
 bool hasDefaultScene(std::span<const std::string> arguments) {
@@ -143,7 +145,7 @@ void kickAtoms(ProgramState& program) {
 }
 
 // A key no widget took.
-void actOnKey(ProgramState& program, widgets::KeyCode key) {
+void actOnKey(ProgramState& program, widgets::KeyCode key, double now) {
   Pacer& pacer = program.pacer;
   Overlays& overlays = program.overlays;
   switch (key) {
@@ -174,6 +176,12 @@ void actOnKey(ProgramState& program, widgets::KeyCode key) {
       break;
     case f3Key:
       overlays.statistics = !overlays.statistics;
+      break;
+    case f9Key:
+      toggleRecording(program.pictureKeys, now);
+      break;
+    case f12Key:
+      requestShot(program.pictureKeys);
       break;
     case escapeKey:
       overlays.help = false;
@@ -209,7 +217,7 @@ void handleKey(ProgramState& program, double now) {
   const widgets::KeyCode key = program.frame.pendingKey;
   if (key == 0) return;
   if (key == display::closeKey) program.overlays.closeNoteUntil = now + closeNoteSeconds;
-  if (widgets::dispatchKey(program.toolkit, nullptr, key) != 0) actOnKey(program, key);
+  if (widgets::dispatchKey(program.toolkit, nullptr, key) != 0) actOnKey(program, key, now);
 }
 
 void stepOnce(ProgramState& program) {
@@ -231,8 +239,17 @@ void drawPicture(ProgramState& program, double now) {
   } else {
     overlays.statisticsText.clear();
   }
-  drawStatusOverlays(overlays, screen, program.toolkit, program.pacer.paused, now);
-  widgets::drawWidgets(program.toolkit, nullptr);
+  // A picture taken is the world and the widgets, before any note, statistics or help.
+  PictureKeys& keys = program.pictureKeys;
+  const bool taking = wantsPicture(keys, now);
+  if (taking) {
+    widgets::drawWidgets(program.toolkit, nullptr);
+    takePicture(keys, screen, screen.workPage, now);
+  }
+  const PictureStatus pictures{now < keys.noteUntil ? std::string_view(keys.note) : "",
+                               keys.recording != nullptr};
+  drawStatusOverlays(overlays, screen, program.toolkit, program.pacer.paused, now, pictures);
+  if (!taking) widgets::drawWidgets(program.toolkit, nullptr);
   drawHelpOverlay(overlays, screen, program.toolkit);
   display::copyPage(screen, -1, -1);
 }
@@ -276,6 +293,7 @@ bool runFrame(ProgramState& program) {
     dragHeldAtom(program);
   }
   handleKey(program, start);
+  checkPictures(program.pictureKeys, start);
   if (f.escapeHeld) {
     panel::showSettingsPanel(program.panel, program.toolkit, program.settings);
     program.overlays.help = false;
@@ -308,6 +326,7 @@ void waitForNextPass(ProgramState& program) {
 }
 
 void shutDown(ProgramState& program) {
+  finishPictures(program.pictureKeys, display::timerSeconds(program.screen));
   widgets::shutdownToolkit(program.toolkit);
   display::closeScreen(program.screen);
 }

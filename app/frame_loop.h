@@ -11,6 +11,7 @@
 
 #include "app/overlay.h"
 #include "app/pacer.h"
+#include "app/picture_keys.h"
 #include "app/render.h"
 #include "app/statistics.h"
 #include "display/input.h"
@@ -73,6 +74,7 @@ struct ProgramState {
   Pacer pacer{};
   PassStatistics statistics{};
   Overlays overlays{};
+  PictureKeys pictureKeys{};  // F12 and F9; squish gives them a folder
   Notices notices{};
 };
 

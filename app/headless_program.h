@@ -49,6 +49,7 @@ class HeadlessProgram {
   panel::SettingsPanel& panel() { return panel_; }
   display::RandomGenerator& random() { return random_; }
   FrameState& frame() { return state_.frame; }
+  PictureKeys& pictureKeys() { return state_.pictureKeys; }
   ProgramState& state() { return state_; }
 
  private:

@@ -19,8 +19,9 @@ constexpr std::int32_t cellHeight = 8;
 constexpr std::uint32_t black = 0;
 constexpr std::uint32_t white = 15;
 constexpr std::uint32_t yellow = 14;
+constexpr std::uint32_t red = 12;
 
-constexpr std::array<std::string_view, 16> helpLines = {
+constexpr std::array<std::string_view, 18> helpLines = {
     "squish: every control",
     "",
     "Left button   grab an atom and pull it to the pointer",
@@ -34,6 +35,8 @@ constexpr std::array<std::string_view, 16> helpLines = {
     "R             restart the scene",
     "F1            this help",
     "F3            the statistics line",
+    "F12           screenshot (PNG) into the working folder",
+    "F9            start / stop recording an animated GIF",
     "Ctrl+Q        quit",
     "Alt+Enter     full screen / window",
     "The window scales by whole multiples when resized.",
@@ -81,10 +84,11 @@ std::int32_t centredX(const display::Screen& screen, std::size_t characters) {
 }  // namespace
 
 void drawStatusOverlays(Overlays& overlays, display::Screen& screen, widgets::Toolkit& toolkit,
-                        bool paused, double now) {
+                        bool paused, double now, PictureStatus pictures) {
   const std::string& statisticsText = overlays.statisticsText;
   const bool closeNote = now < overlays.closeNoteUntil;
-  if (!paused && statisticsText.empty() && !closeNote) return;
+  if (pictures.recording) fillBox(screen, screen.width - 12, 4, 8, 8, red);
+  if (!paused && statisticsText.empty() && !closeNote && pictures.note.empty()) return;
   withOverlayFont(overlays, toolkit, [&] {
     if (!statisticsText.empty()) drawStrip(screen, toolkit, 2, 2, statisticsText, white);
     if (paused) {
@@ -95,6 +99,8 @@ void drawStatusOverlays(Overlays& overlays, display::Screen& screen, widgets::To
       const std::string_view note = closeNoteText;
       drawStrip(screen, toolkit, centredX(screen, note.size()), screen.height - 20, note, white);
     }
+    if (!pictures.note.empty())
+      drawStrip(screen, toolkit, 2, screen.height - cellHeight - 2, pictures.note, white);
   });
 }
 

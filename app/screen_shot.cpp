@@ -27,12 +27,16 @@ void put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) 
   put16(out, at + 2, value >> 16);
 }
 
-bool hasVisiblePage(const display::Screen& screen) {
+bool hasPage(const display::Screen& screen, std::int32_t page) {
   if (screen.width <= 0 || screen.height <= 0 || screen.pitch < screen.width) return false;
   if (screen.bytesPerPixel > 1) return false;
-  if (screen.visiblePage < 0 || screen.visiblePage >= std::ssize(screen.pages)) return false;
+  if (page < 0 || page >= std::ssize(screen.pages)) return false;
   const std::int64_t needed = std::int64_t{screen.pitch} * screen.height;
-  return std::ssize(screen.pages[screen.visiblePage]) >= needed;
+  return std::ssize(screen.pages[static_cast<std::size_t>(page)]) >= needed;
+}
+
+bool hasVisiblePage(const display::Screen& screen) {
+  return hasPage(screen, screen.visiblePage);
 }
 
 bool namesPng(const std::string& fileName) {
@@ -85,16 +89,20 @@ std::vector<std::uint8_t> encodeScreenShot(const display::Screen& screen) {
 }
 
 pictures::Picture pictureOfScreen(const display::Screen& screen) {
+  return pictureOfPage(screen, screen.visiblePage);
+}
+
+pictures::Picture pictureOfPage(const display::Screen& screen, std::int32_t page) {
   const display::ScreenLock lock(screen.screenLock);
-  if (!hasVisiblePage(screen)) return {};
+  if (!hasPage(screen, page)) return {};
   pictures::Picture picture;
   picture.width = screen.width;
   picture.height = screen.height;
   picture.palette = screen.palette;
   picture.pixels.resize(static_cast<std::size_t>(screen.width) * screen.height);
-  const std::vector<std::uint8_t>& page = screen.pages[screen.visiblePage];
+  const std::vector<std::uint8_t>& pixels = screen.pages[static_cast<std::size_t>(page)];
   for (std::int32_t y = 0; y < screen.height; ++y) {
-    std::copy_n(page.begin() + std::int64_t{screen.pitch} * y, screen.width,
+    std::copy_n(pixels.begin() + std::int64_t{screen.pitch} * y, screen.width,
                 picture.pixels.begin() + std::int64_t{screen.width} * y);
   }
   return picture;

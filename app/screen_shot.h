@@ -15,6 +15,8 @@ std::vector<std::uint8_t> encodeScreenShot(const display::Screen& screen);
 
 // The visible page and the palette in force; no picture (width 0) when there is no page to take.
 pictures::Picture pictureOfScreen(const display::Screen& screen);
+// The same of any page.
+pictures::Picture pictureOfPage(const display::Screen& screen, std::int32_t page);
 
 // The file's bytes for a shot named fileName: an indexed PNG when the name ends in ".png" (any
 // case), otherwise a BMP. Empty, with the reason in whyNot, when there is no shot to write.

@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
   program.pacer.pace = static_cast<double>(options.pace);
   program.pacer.paused = options.paused;
   program.notices = {&std::cerr, "squish"};
+  program.pictureKeys.folder = ".";
 
   if (!app::startUp(program)) {
     std::cerr << "squish: cannot open the window: " << screen.lastErrorText << "\n";

@@ -11,6 +11,8 @@
 namespace squish::app {
 namespace {
 
+using testing::atFrame;
+using testing::runFrameWith;
 using testing::ScratchDir;
 
 int runQuietly(const std::vector<std::string>& arguments, std::string* errors = nullptr) {
@@ -48,8 +50,9 @@ std::vector<std::uint8_t> bmpPixels(const std::string& bmp) {
 
 TEST(HeadlessPictures, ShotsAndRecordingsReadBackAndRepeat) {
   ScratchDir dir;
-  std::vector<std::string> arguments = {"--frames", "9", "--record-every", "3", "--record",
-                                        dir.path("a.gif"), "--shot", dir.path("a.PNG")};
+  std::vector<std::string> arguments = {
+      "--frames",        "9",      "--record-every", "3", "--record",
+      dir.path("a.gif"), "--shot", dir.path("a.PNG")};
   ASSERT_EQ(runQuietly(arguments), 0);
   arguments[5] = dir.path("b.gif");
   arguments[7] = dir.path("b.png");
@@ -84,13 +87,13 @@ TEST(HeadlessPictures, ShotsAndRecordingsReadBackAndRepeat) {
 
 TEST(HeadlessPictures, UnwritablePicturesAreOneLineAndStatusOne) {
   ScratchDir dir;
-  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-           {"--frames", "4", "--record", "/dev/full"},
-           {"--frames", "4", "--record", dir.path("no/such.gif")},
-           {"--frames", "4", "--record", dir.path("")},
-           {"--shot", "/dev/full"},
-           {"--shot", dir.path("")},
-           {"--shot", dir.path("no/such.png")}}) {
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"--frames", "4", "--record", "/dev/full"},
+                                             {"--frames", "4", "--record", dir.path("no/such.gif")},
+                                             {"--frames", "4", "--record", dir.path("")},
+                                             {"--shot", "/dev/full"},
+                                             {"--shot", dir.path("")},
+                                             {"--shot", dir.path("no/such.png")}}) {
     std::string errors;
     EXPECT_EQ(runQuietly(arguments, &errors), 1) << arguments.back();
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
@@ -98,6 +101,43 @@ TEST(HeadlessPictures, UnwritablePicturesAreOneLineAndStatusOne) {
   std::string errors;
   EXPECT_EQ(runQuietly({"--record", dir.path("r.gif"), "--record-every", "0"}, &errors), 2);
   EXPECT_FALSE(std::filesystem::exists(dir.path("r.gif")));
+}
+
+// F12 takes the picture shown as a PNG, F9 records a GIF of the pictures between two presses,
+// one at most every two hundredths of a second; notes say what was saved.
+TEST(HeadlessPictures, PictureKeysWriteWhatWasShown) {
+  ScratchDir dir;
+  std::vector<std::uint8_t> shown;
+  {
+    HeadlessProgram program({}, 1);
+    program.pictureKeys().folder = dir.path("");
+    ASSERT_TRUE(runFrameWith(program, atFrame(program, "keydown 88")));
+    const display::Screen& screen = program.screen();
+    shown = screen.pages[static_cast<std::size_t>(screen.visiblePage)];
+    ASSERT_TRUE(
+        runFrameWith(program, atFrame(program, "keyup 88") + atFrame(program, "keydown 67")));
+    for (int frame = 0; frame < 9; ++frame)
+      ASSERT_TRUE(runFrameWith(program, atFrame(program, "keyup 67")));
+    ASSERT_TRUE(runFrameWith(program, atFrame(program, "keydown 67")));
+    EXPECT_EQ(program.pictureKeys().note.rfind("saved squish-", 0), 0u)
+        << program.pictureKeys().note;
+  }
+  std::string png;
+  std::string gif;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path(""))) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_EQ(name.rfind("squish-", 0), 0u) << name;
+    if (entry.path().extension() == ".png") png = entry.path().string();
+    if (entry.path().extension() == ".gif") gif = entry.path().string();
+  }
+  ASSERT_FALSE(png.empty());
+  EXPECT_TRUE(pngPixels(bytesOf(png)) == shown);
+  int error = 0;
+  GifFileType* recording = DGifOpenFileName(gif.c_str(), &error);
+  ASSERT_NE(recording, nullptr);
+  ASSERT_EQ(DGifSlurp(recording), GIF_OK);
+  EXPECT_EQ(recording->ImageCount, 5);  // ten frames of 0.01 s, a picture every 0.02 s
+  DGifCloseFile(recording, &error);
 }
 
 }  // namespace
