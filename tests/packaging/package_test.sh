@@ -33,6 +33,8 @@ done
   "$root/bin/squish-headless" --frames 10 --dump "$dir/packaged.json" scenes/creature.txt)
 (cd "$root/share/squish" &&
   "$build/app/squish-headless" --frames 10 --dump "$dir/built.json" scenes/creature.txt)
+version=$("$root/bin/squish-headless" --version)
+[ "$version" = "squish-headless 1.0.0" ] || { echo "package_test: --version says '$version'"; exit 1; }
 if ! grep -q '"frame": 10,' "$dir/packaged.json" || ! cmp -s "$dir/packaged.json" "$dir/built.json"; then
   echo "package_test: the packaged squish-headless did not run the packaged scene as the built one"
   exit 1
