@@ -114,7 +114,7 @@ TEST(RealTime, PaceKeysAndTheHelpAndStatisticsOverlays) {
             "100/250 steps/s  100 pictures/s  2");
   EXPECT_NE(program.state().overlays.statisticsText.find("PACE NOT KEPT"), std::string::npos);
 
-  const auto helpBorder = [&] { return pixelsOfColour(program.screen(), 126, 126, 15); };
+  const auto helpBorder = [&] { return pixelsOfColour(program.screen(), 353, 353, 15); };
   EXPECT_LT(helpBorder(), 50);
   runFrameWith(program, atFrame(program, "keydown 59") + atFrame(program, "keyup 59"));  // F1
   EXPECT_GT(helpBorder(), 300);
