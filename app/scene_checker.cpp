@@ -224,7 +224,7 @@ class FileChecker {
   void checkSetting(const scene::SceneLine& line) {
     const std::string keyword(line.keyword);
     checkNumber(line, keyword, line.value, keyword == "SHOWATOMS");
-    for (const scene::FloatSetting& setting : scene::floatSettingKeywords()) {
+    for (const sim::PhysicsSetting& setting : sim::physicsSettings) {
       if (setting.keyword != line.keyword) continue;
       const float value = settings_.*setting.field;
       if (!std::isfinite(value)) {
@@ -441,7 +441,7 @@ void writeSummary(std::ostream& out, std::string_view name, const SceneTally& ta
   out << name << ": " << plural(tally.problems, "problem", "problems") << ", "
       << plural(tally.bodies, "body", "bodies") << ", " << plural(tally.atoms, "atom", "atoms")
       << ", " << plural(tally.bonds, "bond", "bonds") << "\n  settings:";
-  for (const scene::FloatSetting& setting : scene::floatSettingKeywords()) {
+  for (const sim::PhysicsSetting& setting : sim::physicsSettings) {
     out << " " << setting.keyword << "=" << floatText(settings.*setting.field);
   }
   out << " SHOWATOMS=" << settings.showAtoms << "\n";

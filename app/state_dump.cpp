@@ -26,22 +26,9 @@ class JsonWriter {
 };
 
 void writeSettings(JsonWriter& json, const sim::SimSettings& s) {
-  const std::pair<const char*, float> values[] = {
-      {"atomSize", s.atomSize},
-      {"atomSpace", s.atomSpace},
-      {"maxSpeed", s.maxSpeed},
-      {"yGravity", s.yGravity},
-      {"xGravity", s.xGravity},
-      {"boundDecay", s.boundDecay},
-      {"deformFactor", s.deformFactor},
-      {"deformThreshold", s.deformThreshold},
-      {"breakThreshold", s.breakThreshold},
-      {"stiffness", s.stiffness},
-      {"bondThreshold", s.bondThreshold},
-  };
   json.key("settings").text("{");
-  for (const auto& [name, value] : values)
-    json.key(name).number(value).text(", ");
+  for (const sim::PhysicsSetting& setting : sim::physicsSettings)
+    json.key(setting.dumpName).number(s.*setting.field).text(", ");
   json.key("showAtoms").number(std::int64_t{s.showAtoms}).text(", ");
   json.key("showBonds").number(std::int64_t{s.showBonds}).text("},\n");
 }

@@ -12,7 +12,7 @@
 
 namespace squish::app {
 
-inline constexpr std::size_t panelFieldCount = 11;
+inline constexpr std::size_t panelFieldCount = sim::physicsSettings.size();
 
 // What the dump shows of the settings panel.
 struct PanelSnapshot {

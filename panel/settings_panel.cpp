@@ -24,26 +24,6 @@ namespace {
 
 // ---- Rows and geometry ----
 
-struct SettingsRow {
-  std::string_view label;
-  float sim::SimSettings::*value;
-};
-
-// Row n of the panel is rows[n - 1].
-constexpr std::array<SettingsRow, rowCount> rows = {{
-    {"Atom Size", &sim::SimSettings::atomSize},
-    {"Atom Space", &sim::SimSettings::atomSpace},
-    {"Max Speed", &sim::SimSettings::maxSpeed},
-    {"Y Gravity", &sim::SimSettings::yGravity},
-    {"X Gravity", &sim::SimSettings::xGravity},
-    {"Rebound Decay", &sim::SimSettings::boundDecay},
-    {"Deform Factor", &sim::SimSettings::deformFactor},
-    {"Deform Thresh.", &sim::SimSettings::deformThreshold},
-    {"Break Thresh", &sim::SimSettings::breakThreshold},
-    {"Stiffness", &sim::SimSettings::stiffness},
-    {"Bond Thresh.", &sim::SimSettings::bondThreshold},
-}};
-
 constexpr std::int32_t windowX = 4;
 constexpr std::int32_t windowY = 4;
 constexpr std::int32_t windowW = 176;
@@ -61,8 +41,9 @@ constexpr std::int32_t rowY(std::int32_t n) {
   return 20 * n + 6;
 }
 
-const SettingsRow& row(std::int32_t n) {
-  return rows[static_cast<std::size_t>(n - 1)];
+// Row n of the panel is the n-th physics setting.
+const sim::PhysicsSetting& row(std::int32_t n) {
+  return sim::physicsSettings[static_cast<std::size_t>(n - 1)];
 }
 
 // ---- Font ----
@@ -96,7 +77,7 @@ void loadPanelFont(SettingsPanel& panel, widgets::Toolkit& toolkit) {
 void applySettings(SettingsPanel& panel, widgets::Toolkit& toolkit, sim::SimSettings& settings) {
   for (std::int32_t n = 1; n <= rowCount; ++n) {
     const std::string text = fieldText(toolkit, panel.panelWindow, fieldIdBase + n);
-    settings.*row(n).value = scene::roundToFloat32(scene::readNumber(text));
+    settings.*row(n).field = scene::roundToFloat32(scene::readNumber(text));
   }
   settings.showAtoms = isChecked(toolkit, panel.panelWindow, showAtomsId);
   settings.showBonds = isChecked(toolkit, panel.panelWindow, showBondsId);
@@ -222,7 +203,7 @@ void showSettingsPanel(SettingsPanel& panel, widgets::Toolkit& toolkit,
     if (panel.panelWindow == nullptr) return;
   }
   for (std::int32_t n = 1; n <= rowCount; ++n) {
-    setFieldText(toolkit, panel.panelWindow, fieldIdBase + n, valueText(settings.*row(n).value));
+    setFieldText(toolkit, panel.panelWindow, fieldIdBase + n, valueText(settings.*row(n).field));
   }
   setCheck(toolkit, panel.panelWindow, showAtomsId, settings.showAtoms);
   setCheck(toolkit, panel.panelWindow, showBondsId, settings.showBonds);

@@ -25,7 +25,7 @@ inline constexpr std::int32_t showAtomsId = 5;
 inline constexpr std::int32_t showBondsId = 6;
 inline constexpr std::int32_t labelIdBase = 100;
 inline constexpr std::int32_t fieldIdBase = 200;
-inline constexpr std::int32_t rowCount = 11;
+inline constexpr auto rowCount = static_cast<std::int32_t>(sim::physicsSettings.size());
 
 // The panel's state, owned by the program's entry point next to the toolkit and the settings.
 // The frame loop tests the two request flags (0 or -1) and clears them at each scene start.

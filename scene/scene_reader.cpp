@@ -47,21 +47,6 @@ std::int32_t readInteger(std::string_view field) {
   return roundToInt32(readNumber(field));
 }
 
-// The float settings in the order keys are compared; "SHOWATOMS" and the bodies follow.
-constexpr std::array<FloatSetting, 11> floatSettings{{
-    {"ATOMSIZE", &SimSettings::atomSize},
-    {"ATOMSPACE", &SimSettings::atomSpace},
-    {"MAXSPEED", &SimSettings::maxSpeed},
-    {"YGRAVITY", &SimSettings::yGravity},
-    {"XGRAVITY", &SimSettings::xGravity},
-    {"BOUNDDECAY", &SimSettings::boundDecay},
-    {"DEFORMFACTOR", &SimSettings::deformFactor},
-    {"DEFORMTHRESHOLD", &SimSettings::deformThreshold},
-    {"BREAKTHRESHOLD", &SimSettings::breakThreshold},
-    {"STIFFNESS", &SimSettings::stiffness},
-    {"BONDTHRESHOLD", &SimSettings::bondThreshold},
-}};
-
 constexpr std::int32_t boxFieldCount = 6;
 constexpr std::int32_t triangleFieldCount = 5;
 constexpr std::int32_t bitmapFieldCount = 7;
@@ -132,7 +117,7 @@ void buildBody(World& world, const SimSettings& settings, const BodyKeyword& bod
 void applyStatement(World& world, SimSettings& settings, SceneLine& line,
                     std::vector<std::string_view>& fields, const sim::ImageFileLoader& loadImage) {
   line.kind = LineKind::setting;
-  for (const FloatSetting& setting : floatSettings) {
+  for (const sim::PhysicsSetting& setting : sim::physicsSettings) {
     if (keyIs(line.key, setting.keyword)) {
       line.keyword = setting.keyword;
       settings.*setting.field = readFloat(line.value);
@@ -174,25 +159,18 @@ void readSceneLine(World& world, SimSettings& settings, SceneLine& line,
   applyStatement(world, settings, line, fields, loadImage);
 }
 
-constexpr std::array<std::string_view, 15> keywords{
-    "ATOMSIZE",     "ATOMSPACE",       "MAXSPEED",       "YGRAVITY",  "XGRAVITY",      "BOUNDDECAY",
-    "DEFORMFACTOR", "DEFORMTHRESHOLD", "BREAKTHRESHOLD", "STIFFNESS", "BONDTHRESHOLD", "SHOWATOMS",
-    "BOX",          "TRIANGLE",        "BITMAP",
-};
-static_assert(
-    [] {
-      for (std::size_t i = 0; i < floatSettings.size(); ++i) {
-        if (floatSettings[i].keyword != keywords[i]) return false;
-      }
-      return true;
-    }(),
-    "the keyword list opens with the float settings, in the same order");
+// The physics settings' keywords, then the others.
+constexpr std::array<std::string_view, 15> keywords = [] {
+  std::array<std::string_view, 15> all{};
+  for (std::size_t i = 0; i < sim::physicsSettings.size(); ++i)
+    all[i] = sim::physicsSettings[i].keyword;
+  const std::array<std::string_view, 4> others{"SHOWATOMS", "BOX", "TRIANGLE", "BITMAP"};
+  for (std::size_t i = 0; i < others.size(); ++i)
+    all[sim::physicsSettings.size() + i] = others[i];
+  return all;
+}();
 
 }  // namespace
-
-std::span<const FloatSetting> floatSettingKeywords() {
-  return floatSettings;
-}
 
 std::span<const std::string_view> sceneKeywords() {
   return keywords;

@@ -18,15 +18,8 @@ namespace squish::scene {
 // runs to the end of the text. Fields are not trimmed. The views point into text.
 std::vector<std::string_view> splitFields(std::string_view text, std::int32_t wanted);
 
-// A float setting's keyword and the settings field it writes.
-struct FloatSetting {
-  std::string_view keyword;
-  float sim::SimSettings::*field;
-};
-
-// The eleven float settings in the order keys are compared with them.
-std::span<const FloatSetting> floatSettingKeywords();
-// Every keyword in the order keys are compared: the float settings, "SHOWATOMS", "BOX",
+// Every keyword in the order keys are compared: the physics settings (sim::physicsSettings),
+// "SHOWATOMS", "BOX",
 // "TRIANGLE" and "BITMAP".
 std::span<const std::string_view> sceneKeywords();
 

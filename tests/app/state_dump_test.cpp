@@ -3,12 +3,40 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <limits>
+#include <set>
+#include <vector>
+
+#include "scene/scene_reader.h"
 
 namespace squish::app {
 namespace {
+
+// Each physics setting, set through its keyword in a scene, is that setting alone and shows in
+// the dump under its name; no two settings share a keyword, a name, a label or a field.
+TEST(StateDump, TheSettingsTableNamesEachSettingOnceEverywhere) {
+  std::set<std::string_view> names;
+  std::vector<float sim::SimSettings::*> fields;
+  for (const sim::PhysicsSetting& setting : sim::physicsSettings) {
+    SCOPED_TRACE(setting.keyword);
+    EXPECT_TRUE(names.insert(setting.keyword).second);
+    EXPECT_TRUE(names.insert(setting.dumpName).second);
+    EXPECT_TRUE(names.insert(setting.label).second);
+    EXPECT_EQ(std::count(fields.begin(), fields.end(), setting.field), 0);
+    fields.push_back(setting.field);
+    sim::World world;
+    sim::SimSettings settings;
+    scene::readSceneText(world, settings, std::string(setting.keyword) + " = 7.25", {});
+    sim::SimSettings expected;
+    expected.*setting.field = 7.25f;
+    EXPECT_EQ(std::memcmp(&settings, &expected, sizeof settings), 0);
+    const std::string dump = formatStateDump({}, settings, world, std::nullopt, {});
+    EXPECT_NE(dump.find("\"" + std::string(setting.dumpName) + "\": 7.25,"), std::string::npos);
+  }
+}
 
 TEST(StateDump, FloatsAreShortestTextsThatReadBackExactly) {
   EXPECT_EQ(formatFloat(4.0f), "4");
