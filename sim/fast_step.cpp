@@ -1,6 +1,6 @@
 // The fast physics step. Gravity, rebound, clamp, move and the contact of a pair are the plain
-// step's own; the bond spring is a copy of updateBond, expression for expression, so every
-// float rounds the same way (the differential tests hold it to that). What
+// step's own, and so is the arithmetic of a bond's spring (workOutSpring), so every float
+// rounds the same way (the differential tests hold it to that). What
 // differs is the contact search: each atom meets just the grid's candidates, in slot order,
 // which are the only atoms the all-pairs loop would find in contact.
 #include "sim/fast_step.h"
@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "sim/contact.h"
+#include "sim/spring.h"
 #include "sim/step.h"
 
 namespace squish::sim {
@@ -27,7 +28,7 @@ ContactSearch contactSearchFor(const SimSettings& settings) {
   return ContactSearch::allPairs;
 }
 
-// updateBond, expression for expression, block by block. A spring's arithmetic depends on
+// updateBond's work, block by block. A spring's arithmetic depends on
 // positions alone, which no bond changes, so each block of bonds is worked out ahead of acting:
 // each live bond's offset is gathered, then the springs' arithmetic runs over plain arrays with
 // no branch (the compiler turns it into vector instructions, each lane the same IEEE operations
@@ -63,21 +64,14 @@ void gatherSprings(const World& world, std::int32_t first, std::int32_t last, Sp
 }
 
 void workOutSprings(const SimSettings& settings, SpringBlock& block) {
-  const float atomSpace = settings.atomSpace;
-  const float breakThreshold = settings.breakThreshold;
-  const float deformThreshold = settings.deformThreshold;
-  const float deformFactor = settings.deformFactor;
-  const double stiffness = settings.stiffness;
+  const SimSettings local = settings;  // a copy the loop can keep in registers
   for (std::size_t i = 0; i < block.count; ++i) {
-    const float len = vecLength({block.dx[i], block.dy[i]});
-    const float restLength = block.rest[i];
-    const float f = static_cast<float>((len - restLength) / 2.0 * stiffness);
-    const float s = f / restLength;
-    block.impulseX[i] = block.dx[i] * s;
-    block.impulseY[i] = block.dy[i] * s;
-    block.deformed[i] = deformFactor * f + restLength;
-    block.deforms[i] = std::fabs(len / atomSpace) > deformThreshold ? 1 : 0;
-    block.breaks[i] = len / atomSpace > breakThreshold ? 1 : 0;
+    const Spring spring = workOutSpring({block.dx[i], block.dy[i]}, block.rest[i], local);
+    block.impulseX[i] = block.dx[i] * spring.impulseScale;
+    block.impulseY[i] = block.dy[i] * spring.impulseScale;
+    block.deformed[i] = spring.deformedRest;
+    block.deforms[i] = spring.deforms;
+    block.breaks[i] = spring.breaks;
   }
 }
 

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "sim/contact.h"
+#include "sim/spring.h"
 
 namespace squish::sim {
 namespace {
@@ -24,21 +25,13 @@ void updateBond(World& world, const SimSettings& settings, std::int32_t bond) {
   const std::int32_t b = world.bonds[bond].atomB;
   Vec2 d;
   vecSub(d, world.atoms[a].pos, world.atoms[b].pos);
-  const float len = vecLength(d);
-  // A bond that breaks exerts no force in this step.
-  if (len / settings.atomSpace > settings.breakThreshold) {
+  const Spring spring = workOutSpring(d, world.bonds[bond].restLength, settings);
+  if (spring.breaks != 0) {
     freeBond(world, bond);
     return;
   }
-  const float restLength = world.bonds[bond].restLength;
-  const float f = static_cast<float>((len - restLength) / 2.0 * settings.stiffness);
-  const float s = f / restLength;
-  // The impulse scales the unnormalised offset, so its size is len * f / restLength.
-  vecScale(d, s);
-  // Deformation compares the length with the atom spacing, not with the bond's rest length.
-  if (std::fabs(len / settings.atomSpace) > settings.deformThreshold) {
-    world.bonds[bond].restLength = settings.deformFactor * f + restLength;
-  }
+  vecScale(d, spring.impulseScale);
+  if (spring.deforms != 0) world.bonds[bond].restLength = spring.deformedRest;
   vecAddTo(world.atoms[b].vel, d);
   vecSubFrom(world.atoms[a].vel, d);
 }
