@@ -61,13 +61,13 @@ struct ProgramState {
   // default scene.
   std::span<const std::string> sceneArguments;
   // Seeds every scene build instead of the clock reading (squish-headless --seed).
-  std::optional<std::int32_t> fixedSeed;
-  FrameState frame;
+  std::optional<std::int32_t> fixedSeed{};
+  FrameState frame{};
   // Step with the plain all-pairs step instead of the fast one (squish-headless
   // --reference-step); both give the same world bit for bit.
   bool referenceStep = false;
-  sim::StepState stepState;  // the fast step's reusable buffers
-  RenderScratch renderScratch;
+  sim::StepState stepState{};  // the fast step's reusable buffers
+  RenderScratch renderScratch{};
   // squish: passes wait for the pacer's pace and only the last before each presentation
   // draws. squish-headless runs one pass per frame of its virtual clock, each drawn.
   bool paced = false;

@@ -133,11 +133,17 @@ class Recorder {
 
 HeadlessProgram::HeadlessProgram(std::vector<std::string> sceneArguments, std::int32_t seed,
                                  bool referenceStep, std::ostream* notices)
-    : sceneArguments_(std::move(sceneArguments)), state_{screen_,         world_, settings_,
-                                                         toolkit_,        panel_, random_,
-                                                         sceneArguments_, seed,   {},
-                                                         referenceStep,   {},     {}} {
-  state_.notices = {notices, "squish-headless"};
+    : sceneArguments_(std::move(sceneArguments)),
+      state_{.screen = screen_,
+             .world = world_,
+             .settings = settings_,
+             .toolkit = toolkit_,
+             .panel = panel_,
+             .random = random_,
+             .sceneArguments = sceneArguments_,
+             .fixedSeed = seed,
+             .referenceStep = referenceStep,
+             .notices = {notices, "squish-headless"}} {
   screen_.presenter = &presenter_;
   screen_.title = "squish-headless";
   panel_.fontFiles = fontFileCandidates();

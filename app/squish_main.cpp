@@ -44,12 +44,17 @@ int main(int argc, char** argv) {
   panel::SettingsPanel panel;
   panel.fontFiles = app::fontFileCandidates();
   display::RandomGenerator random;
-  app::ProgramState program{screen,         world, settings, toolkit, panel, random,
-                            options.scenes, {},    {},       false,   {},    {}};
-  program.paced = options.pace > 0;
+  app::ProgramState program{.screen = screen,
+                            .world = world,
+                            .settings = settings,
+                            .toolkit = toolkit,
+                            .panel = panel,
+                            .random = random,
+                            .sceneArguments = options.scenes,
+                            .paced = options.pace > 0,
+                            .notices = {&std::cerr, "squish"}};
   program.pacer.pace = static_cast<double>(options.pace);
   program.pacer.paused = options.paused;
-  program.notices = {&std::cerr, "squish"};
   program.pictureKeys.folder = ".";
 
   if (!app::startUp(program)) {
