@@ -34,7 +34,9 @@ TEST(StateDump, TheSettingsTableNamesEachSettingOnceEverywhere) {
     expected.*setting.field = 7.25f;
     EXPECT_EQ(std::memcmp(&settings, &expected, sizeof settings), 0);
     const std::string dump = formatStateDump({}, settings, world, std::nullopt, {});
-    EXPECT_NE(dump.find("\"" + std::string(setting.dumpName) + "\": 7.25,"), std::string::npos);
+    std::string entry = "\"";
+    entry.append(setting.dumpName).append("\": 7.25,");
+    EXPECT_NE(dump.find(entry), std::string::npos);
   }
 }
 
