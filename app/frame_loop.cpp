@@ -12,6 +12,7 @@
 #include "app/message_text.h"
 #include "app/render.h"
 #include "app/scene_image.h"
+#include "app/screen_mapping.h"
 #include "app/table_slots.h"
 #include "display/presenter.h"
 #include "scene/scene_reader.h"
@@ -82,8 +83,8 @@ void readInput(ProgramState& program) {
   f.pendingKey = widgets::readKeyCode(program.toolkit);
   f.previousButtons = f.mouseButtons;
   display::readMouse(program.screen, f.mouseX, f.mouseY, f.mouseWheel, f.mouseButtons);
-  f.mouseWorldX = static_cast<float>(f.mouseX - 320);
-  f.mouseWorldY = static_cast<float>(480 - f.mouseY);
+  f.mouseWorldX = worldFromScreenX(f.mouseX);
+  f.mouseWorldY = worldFromScreenY(f.mouseY);
   f.escapeHeld = display::isKeyDown(program.screen, escapeScanCode) != 0;
   // Both are read every pass, so a Q typed alone is not remembered for a later Ctrl.
   const bool ctrl = display::isKeyDown(program.screen, ctrlScanCode) != 0;

@@ -17,6 +17,7 @@
 #include <system_error>
 #include <thread>
 
+#include "app/screen_mapping.h"
 #include "app/table_slots.h"
 #include "display/draw.h"
 
@@ -28,10 +29,10 @@ namespace {
 constexpr float testedRadius = 1048576.0f;
 
 float screenX(const sim::Atom& atom) {
-  return 320.0f + atom.pos.x;
+  return screenFromWorldX(atom.pos.x);
 }
 float screenY(const sim::Atom& atom) {
-  return 480.0f - atom.pos.y;
+  return screenFromWorldY(atom.pos.y);
 }
 
 std::uint32_t paletteIndex(std::int32_t colour) {
