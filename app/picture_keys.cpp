@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <system_error>
 
 #include "app/screen_shot.h"
 #include "files/whole_file.h"
@@ -121,8 +122,15 @@ void takePicture(PictureKeys& keys, const display::Screen& screen, std::int32_t 
   pictures::Picture picture = pictureOfPage(screen, page);
   if (shootNow) {
     keys.shotWanted = false;
-    keys.shotNote =
-        std::async(std::launch::async, writeShot, picture, freshName(keys.folder, ".png"));
+    std::string name = freshName(keys.folder, ".png");
+    try {
+      keys.shotNote = std::async(std::launch::async, writeShot, picture, name);
+    } catch (const std::system_error&) {
+      // No thread to be had: the shot is written here, late as that makes this pass.
+      std::promise<std::string> written;
+      written.set_value(writeShot(picture, std::move(name)));
+      keys.shotNote = written.get_future();
+    }
   }
   if (recordNow) {
     keys.lastRecorded = now;

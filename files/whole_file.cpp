@@ -48,7 +48,8 @@ class Descriptor {
 
 // Reads until the end of the file; the reason in `error` when it cannot.
 void readAll(int fd, std::uint64_t largest, std::string& bytes, std::string& error) {
-  std::vector<char> part(std::min<std::size_t>(partBytes, largest + 1));
+  // One byte past the largest file accepted is enough to tell that a file is larger.
+  std::vector<char> part(largest < partBytes ? static_cast<std::size_t>(largest) + 1 : partBytes);
   for (;;) {
     const ssize_t got = ::read(fd, part.data(), part.size());
     if (got < 0 && errno == EINTR) continue;

@@ -15,7 +15,12 @@ BackgroundRecording::BackgroundRecording(const std::string& path, RecordingLimit
     end_ = RecordingEnd::failed;
     return;
   }
-  encoder_ = std::thread([this] { encode(); });
+  try {
+    encoder_ = std::thread([this] { encode(); });
+  } catch (const std::system_error&) {
+    end_ = RecordingEnd::failed;
+    threadError_ = "no thread to encode on";
+  }
 }
 
 BackgroundRecording::~BackgroundRecording() {
@@ -85,7 +90,7 @@ RecordingSummary BackgroundRecording::finish(double seconds) {
   summary_.frames = recording_.framesWritten();
   summary_.dropped = dropped_;
   summary_.bytes = recording_.bytesWritten();
-  summary_.error = recording_.error();
+  summary_.error = recording_.ok() ? threadError_ : recording_.error();
   return summary_;
 }
 

@@ -71,6 +71,7 @@ class BackgroundRecording {
   std::int64_t dropped_ = 0;                  // frame loop only
   bool finished_ = false;                     // frame loop only
   RecordingSummary summary_;                  // frame loop only, once finished
+  std::string threadError_;                   // why the encoding thread could not start
   std::thread encoder_;
 };
 

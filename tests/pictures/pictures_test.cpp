@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <spng.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <mutex>
 #include <random>
@@ -98,7 +100,13 @@ Played play(const std::string& path) {
 
 class GifTest : public ::testing::Test {
  protected:
-  GifTest() : dir_(fs::temp_directory_path() / "squish_pictures_gif") {
+  // A folder of the test's own: the threaded test also runs as a CTest entry of its own, and
+  // ctest -j runs them side by side.
+  GifTest()
+      : dir_(fs::temp_directory_path() /
+             (std::string("squish_pictures_") +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+              std::to_string(::getpid()))) {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
