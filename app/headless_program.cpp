@@ -173,10 +173,10 @@ std::optional<PanelSnapshot> HeadlessProgram::panelSnapshot() {
   snapshot.x = window->rect.x;
   snapshot.y = window->rect.y;
   for (std::int32_t n = 1; n <= panel::rowCount; ++n) {
-    snapshot.fields[n - 1] = panel::fieldText(toolkit_, window, panel::fieldIdBase + n);
+    snapshot.fields[n - 1] = panel::fieldText(window, panel::fieldIdBase + n);
   }
-  snapshot.checks = {panel::isChecked(toolkit_, window, panel::showAtomsId),
-                     panel::isChecked(toolkit_, window, panel::showBondsId)};
+  snapshot.checks = {panel::isChecked(window, panel::showAtomsId),
+                     panel::isChecked(window, panel::showBondsId)};
   return snapshot;
 }
 

@@ -74,31 +74,30 @@ void loadPanelFont(SettingsPanel& panel, widgets::Toolkit& toolkit) {
 
 // ---- Click actions ----
 
-void applySettings(SettingsPanel& panel, widgets::Toolkit& toolkit, sim::SimSettings& settings) {
+void applySettings(SettingsPanel& panel, sim::SimSettings& settings) {
   for (std::int32_t n = 1; n <= rowCount; ++n) {
-    const std::string text = fieldText(toolkit, panel.panelWindow, fieldIdBase + n);
+    const std::string text = fieldText(panel.panelWindow, fieldIdBase + n);
     settings.*row(n).field = scene::roundToFloat32(scene::readNumber(text));
   }
-  settings.showAtoms = isChecked(toolkit, panel.panelWindow, showAtomsId);
-  settings.showBonds = isChecked(toolkit, panel.panelWindow, showBondsId);
+  settings.showAtoms = isChecked(panel.panelWindow, showAtomsId);
+  settings.showBonds = isChecked(panel.panelWindow, showBondsId);
 }
 
-void actOnClick(SettingsPanel& panel, widgets::Toolkit& toolkit, sim::SimSettings& settings,
-                std::int32_t id) {
+void actOnClick(SettingsPanel& panel, sim::SimSettings& settings, std::int32_t id) {
   switch (id) {
     case applyId:
-      applySettings(panel, toolkit, settings);
+      applySettings(panel, settings);
       break;
     case closeId:
-      widgets::hideWidget(toolkit, panel.panelWindow);
+      widgets::hideWidget(panel.panelWindow);
       break;
     case restartId:
       panel.restartRequested = -1;
-      widgets::hideWidget(toolkit, panel.panelWindow);
+      widgets::hideWidget(panel.panelWindow);
       break;
     case quitId:
       panel.quitRequested = -1;
-      widgets::hideWidget(toolkit, panel.panelWindow);
+      widgets::hideWidget(panel.panelWindow);
       break;
     default:
       break;
@@ -109,23 +108,20 @@ void actOnClick(SettingsPanel& panel, widgets::Toolkit& toolkit, sim::SimSetting
 
 // ---- Field helpers ----
 
-void setFieldText(widgets::Toolkit& toolkit, widgets::Widget* window, std::int32_t id,
-                  std::string_view text) {
-  widgets::setEditText(widgets::textFieldBuffer(widgets::findChild(toolkit, window, id)), text);
+void setFieldText(widgets::Widget* window, std::int32_t id, std::string_view text) {
+  widgets::setEditText(widgets::textFieldBuffer(widgets::findChild(window, id)), text);
 }
 
-std::string fieldText(widgets::Toolkit& toolkit, widgets::Widget* window, std::int32_t id) {
-  return std::string(
-      widgets::editText(widgets::textFieldBuffer(widgets::findChild(toolkit, window, id))));
+std::string fieldText(widgets::Widget* window, std::int32_t id) {
+  return std::string(widgets::editText(widgets::textFieldBuffer(widgets::findChild(window, id))));
 }
 
-void setCheck(widgets::Toolkit& toolkit, widgets::Widget* window, std::int32_t id,
-              std::int32_t value) {
-  widgets::setCheckBoxTicked(widgets::findChild(toolkit, window, id), value);
+void setCheck(widgets::Widget* window, std::int32_t id, std::int32_t value) {
+  widgets::setCheckBoxTicked(widgets::findChild(window, id), value != 0);
 }
 
-std::int32_t isChecked(widgets::Toolkit& toolkit, widgets::Widget* window, std::int32_t id) {
-  return widgets::checkBoxTicked(widgets::findChild(toolkit, window, id));
+bool isChecked(widgets::Widget* window, std::int32_t id) {
+  return widgets::checkBoxTicked(widgets::findChild(window, id));
 }
 
 // ---- Callback ----
@@ -146,7 +142,7 @@ std::int32_t panelCallback(SettingsPanel& panel, sim::SimSettings& settings,
       widgets::setCurrentFont(toolkit, panel.panelFont.get());
       return 1;
     case widgets::click:
-      actOnClick(panel, toolkit, settings, widgets::widgetId(toolkit, widget));
+      actOnClick(panel, settings, widgets::widgetId(widget));
       return 0;
     default:
       return 1;
@@ -203,15 +199,15 @@ void showSettingsPanel(SettingsPanel& panel, widgets::Toolkit& toolkit,
     if (panel.panelWindow == nullptr) return;
   }
   for (std::int32_t n = 1; n <= rowCount; ++n) {
-    setFieldText(toolkit, panel.panelWindow, fieldIdBase + n, valueText(settings.*row(n).field));
+    setFieldText(panel.panelWindow, fieldIdBase + n, valueText(settings.*row(n).field));
   }
-  setCheck(toolkit, panel.panelWindow, showAtomsId, settings.showAtoms);
-  setCheck(toolkit, panel.panelWindow, showBondsId, settings.showBonds);
+  setCheck(panel.panelWindow, showAtomsId, settings.showAtoms);
+  setCheck(panel.panelWindow, showBondsId, settings.showBonds);
   widgets::showWidget(toolkit, panel.panelWindow);
 }
 
-void hideSettingsPanel(SettingsPanel& panel, widgets::Toolkit& toolkit) {
-  widgets::hideWidget(toolkit, panel.panelWindow);
+void hideSettingsPanel(SettingsPanel& panel) {
+  widgets::hideWidget(panel.panelWindow);
 }
 
 }  // namespace squish::panel

@@ -4,6 +4,7 @@
 #include "widgets/dispatch.h"
 
 #include "widgets/release_scope.h"
+#include "widgets/sibling_order.h"
 #include "widgets/widget_tree.h"
 
 namespace squish::widgets {
@@ -13,12 +14,6 @@ namespace {
 std::int32_t call(const WidgetCallback& function, Toolkit& toolkit, Widget* widget,
                   std::int32_t code, WidgetEvent* event) {
   return function ? function(toolkit, widget, code, event) : 1;
-}
-
-Widget* backMost(Widget* widget) {
-  while (widget->nextSibling != nullptr)
-    widget = widget->nextSibling;
-  return widget;
 }
 
 void fillPointer(Toolkit& toolkit, const Widget* target) {

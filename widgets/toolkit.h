@@ -8,7 +8,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "display/screen.h"
 #include "widgets/colour_scheme.h"
@@ -76,7 +75,8 @@ enum class WidgetKind : std::int32_t {
 using WidgetCallback =
     std::function<std::int32_t(Toolkit&, Widget*, std::int32_t code, WidgetEvent* event)>;
 
-// Kind data that owns resources (a text field's edit buffer); released with the widget.
+// What a widget of one kind keeps beside the common fields (a check box's state, a text
+// field's buffer); each kind derives its own record. Released with the widget.
 struct KindData {
   virtual ~KindData() = default;
 };
@@ -96,9 +96,7 @@ struct Widget {
   std::uint32_t flags = 0;
   std::optional<std::string> text;
   std::int32_t userData = 0;
-  std::int32_t extraSize = 0;
-  std::vector<std::uint8_t> extra;  // extraSize bytes rounded up to a multiple of 4, zeroed
-  std::unique_ptr<KindData> kindData;
+  std::unique_ptr<KindData> extra;  // the kind's data; null for kinds without any
   bool destroyed = false;  // set when destroyWidget starts on it; the record is freed later
 
   Widget() = default;

@@ -220,7 +220,7 @@ TEST(FrameLoop, SpaceTypedIntoAFocusedFieldGivesNoKick) {
   sim::stepWorld(expected, program.settings());
   runFrameWith(program, atFrame(program, "char 32"));
   expectSameWorld(expected, program.world());
-  EXPECT_NE(panel::fieldText(program.toolkit(), program.panel().panelWindow, panel::fieldIdBase + 1)
+  EXPECT_NE(panel::fieldText(program.panel().panelWindow, panel::fieldIdBase + 1)
                 .find(' '),
             std::string::npos);
 }
@@ -236,9 +236,9 @@ TEST(FrameLoop, EscapeOpensThePanelFilledFromTheSettings) {
   EXPECT_NE(window->flags & widgets::visible, 0u);
   EXPECT_EQ(window->rect.x, 4);
   EXPECT_EQ(window->rect.y, 4);
-  EXPECT_EQ(panel::fieldText(program.toolkit(), window, panel::fieldIdBase + 1), "6");
-  EXPECT_EQ(panel::fieldText(program.toolkit(), window, panel::fieldIdBase + 2), "10");
-  EXPECT_EQ(panel::isChecked(program.toolkit(), window, panel::showAtomsId), 1);
+  EXPECT_EQ(panel::fieldText(window, panel::fieldIdBase + 1), "6");
+  EXPECT_EQ(panel::fieldText(window, panel::fieldIdBase + 2), "10");
+  EXPECT_EQ(panel::isChecked(window, panel::showAtomsId), 1);
   runFrameWith(program, atFrame(program, "keyup 1"));
   runFrameWith(program, atFrame(program, "mouse 600 401"));
   EXPECT_NE(window->flags & widgets::visible, 0u);

@@ -113,7 +113,7 @@ TEST_F(DispatchTest, FocusGoesToThePressedWidgetUnlessSomethingHoldsTheCapture) 
   // A hidden focus widget still gets keys; an explicit target overrides the focus.
   EventLog log;
   a->callback = log.callback();
-  hideWidget(toolkit, a);
+  hideWidget(a);
   dispatchKey(toolkit, nullptr, 'k');
   EXPECT_EQ(log.count(1, keyTyped), 2);
   EXPECT_EQ(toolkit.event.key, 'k');

@@ -14,6 +14,11 @@ namespace {
 
 using TextFieldTest = WidgetFixture;
 
+// The index of the field's first shown character, from its kind data.
+std::int32_t firstVisible(const Widget* field) {
+  return dynamic_cast<const TextFieldData&>(*widgetExtra(field)).firstVisible;
+}
+
 TEST(EditBufferTest, EditsAtTheCursorKeepTheTextTerminatedAndWithinCapacity) {
   std::unique_ptr<EditBuffer> buffer = newEditBuffer(6);
   ASSERT_NE(buffer, nullptr);
@@ -86,29 +91,29 @@ TEST_F(TextFieldTest, TypingScrollsTheTextToKeepTheCursorInView) {
   for (const char c : std::string("012345678"))
     EXPECT_EQ(dispatchKey(toolkit, nullptr, c), 0);
   drawWidgets(toolkit, nullptr);
-  EXPECT_EQ(textFieldFirstVisible(field), 0);
+  EXPECT_EQ(firstVisible(field), 0);
   dispatchKey(toolkit, nullptr, '9');
-  EXPECT_EQ(textFieldFirstVisible(field), 0);  // scrolling happens while drawing
+  EXPECT_EQ(firstVisible(field), 0);  // scrolling happens while drawing
   drawWidgets(toolkit, nullptr);
-  EXPECT_EQ(textFieldFirstVisible(field), 6);
+  EXPECT_EQ(firstVisible(field), 6);
   EXPECT_EQ(editCursor(buffer), 10);
 
   for (int i = 0; i < 4; ++i)
     dispatchKey(toolkit, nullptr, keyLeft);
   drawWidgets(toolkit, nullptr);
-  EXPECT_EQ(textFieldFirstVisible(field), 6);
+  EXPECT_EQ(firstVisible(field), 6);
   dispatchKey(toolkit, nullptr, keyLeft);
   drawWidgets(toolkit, nullptr);
   EXPECT_EQ(editCursor(buffer), 5);
-  EXPECT_EQ(textFieldFirstVisible(field), 1);
+  EXPECT_EQ(firstVisible(field), 1);
 
   // From firstVisible 1 the end of the text is still in view.
   dispatchKey(toolkit, nullptr, keyEnd);
   drawWidgets(toolkit, nullptr);
-  EXPECT_EQ(textFieldFirstVisible(field), 1);
+  EXPECT_EQ(firstVisible(field), 1);
   dispatchKey(toolkit, nullptr, keyHome);
   drawWidgets(toolkit, nullptr);
-  EXPECT_EQ(textFieldFirstVisible(field), 0);
+  EXPECT_EQ(firstVisible(field), 0);
   dispatchKey(toolkit, nullptr, keyRight);
   EXPECT_EQ(editCursor(buffer), 1);
 }
@@ -150,7 +155,7 @@ TEST_F(TextFieldTest, TextBeyondTheBufferIsDropped) {
   EXPECT_EQ(editChars(buffer)[1027], '\0');
   useTestFont();
   drawWidgets(toolkit, nullptr);
-  EXPECT_EQ(textFieldFirstVisible(field), 1027 - 4);
+  EXPECT_EQ(firstVisible(field), 1027 - 4);
 }
 
 TEST_F(TextFieldTest, APressPlacesTheCursorAndDraggingMovesIt) {

@@ -34,12 +34,12 @@ TEST_F(TreeTest, ChildrenArePlacedRelativeToTheirParentAndMoveWithIt) {
   EXPECT_EQ(button->rect.x, 10);
 
   Rect r;
-  EXPECT_EQ(parentRect(toolkit, button, r), -1);
+  EXPECT_EQ(parentRect(button, r), -1);
   EXPECT_EQ(r.x, 10);
-  EXPECT_EQ(clientRect(toolkit, button, r), -1);
+  EXPECT_EQ(clientRect(button, r), -1);
   EXPECT_EQ(r.x, 0);
   EXPECT_EQ(r.w, 60);
-  EXPECT_EQ(widgetRect(toolkit, nullptr, r), 0);
+  EXPECT_EQ(widgetRect(nullptr, r), 0);
   EXPECT_EQ(r.w, 0);
   EXPECT_EQ(resizeWidget(toolkit, button, 0, 5), 0);
   EXPECT_EQ(setWidgetRect(toolkit, button, 1, 2, 30, 40), -1);
@@ -51,17 +51,17 @@ TEST_F(TreeTest, FindChildLooksOnlyAtDirectChildrenFrontToBack) {
   Widget* window = createWindow(toolkit, nullptr, 7, 0, 0, 100, 100, nullptr, visible);
   Widget* first = createLabel(toolkit, window, 5, 0, 0, 10, 10, nullptr, visible, "a");
   createLabel(toolkit, window, 5, 0, 0, 10, 10, nullptr, visible, "b");
-  EXPECT_EQ(findChild(toolkit, window, 5), first);
-  EXPECT_EQ(findChild(toolkit, rootWidget(toolkit), 5), nullptr);
-  EXPECT_EQ(findChild(toolkit, rootWidget(toolkit), 7), window);
+  EXPECT_EQ(findChild(window, 5), first);
+  EXPECT_EQ(findChild(rootWidget(toolkit), 5), nullptr);
+  EXPECT_EQ(findChild(rootWidget(toolkit), 7), window);
 
-  setTextById(toolkit, window, 5, "changed");
-  EXPECT_EQ(widgetText(toolkit, first), "changed");
-  EXPECT_EQ(widgetText(toolkit, window), std::nullopt);
-  EXPECT_EQ(widgetId(toolkit, nullptr), -1);
-  EXPECT_EQ(setWidgetUserData(toolkit, first, 9), 0);
-  EXPECT_EQ(widgetUserData(toolkit, first), 9);
-  EXPECT_TRUE(widgetExtra(toolkit, first).empty());
+  setTextById(window, 5, "changed");
+  EXPECT_EQ(widgetText(first), "changed");
+  EXPECT_EQ(widgetText(window), std::nullopt);
+  EXPECT_EQ(widgetId(nullptr), -1);
+  EXPECT_EQ(setWidgetUserData(first, 9), 0);
+  EXPECT_EQ(widgetUserData(first), 9);
+  EXPECT_EQ(widgetExtra(first), nullptr);
 }
 
 TEST_F(TreeTest, SiblingOrderFollowsCreationActivationAndReordering) {
@@ -72,17 +72,17 @@ TEST_F(TreeTest, SiblingOrderFollowsCreationActivationAndReordering) {
   EXPECT_EQ(childIds(parent), (std::vector<std::int32_t>{1, 2, 3}));
   EXPECT_EQ(hitTest(toolkit, nullptr, 10, 10), a);
 
-  EXPECT_EQ(reorderWidget(toolkit, c, 1), 0);
+  EXPECT_EQ(reorderWidget(c, 1), 0);
   EXPECT_EQ(childIds(parent), (std::vector<std::int32_t>{1, 3, 2}));
-  reorderWidget(toolkit, a, -1);
+  reorderWidget(a, -1);
   EXPECT_EQ(childIds(parent), (std::vector<std::int32_t>{3, 1, 2}));
-  reorderWidget(toolkit, b, 2);
+  reorderWidget(b, 2);
   EXPECT_EQ(childIds(parent), (std::vector<std::int32_t>{2, 3, 1}));
-  reorderWidget(toolkit, b, -2);
+  reorderWidget(b, -2);
   EXPECT_EQ(childIds(parent), (std::vector<std::int32_t>{3, 1, 2}));
-  reorderWidget(toolkit, c, 1);
-  reorderWidget(toolkit, b, -1);
-  reorderWidget(toolkit, b, 7);
+  reorderWidget(c, 1);
+  reorderWidget(b, -1);
+  reorderWidget(b, 7);
   EXPECT_EQ(childIds(parent), (std::vector<std::int32_t>{3, 1, 2}));
   EXPECT_EQ(c->prevSibling, nullptr);
   EXPECT_EQ(b->nextSibling, nullptr);
@@ -95,9 +95,9 @@ TEST_F(TreeTest, SiblingOrderFollowsCreationActivationAndReordering) {
   EXPECT_EQ(focusWidget(toolkit), b);
 
   // A hidden widget is not hit; its parent is.
-  hideWidget(toolkit, b);
-  hideWidget(toolkit, c);
-  hideWidget(toolkit, a);
+  hideWidget(b);
+  hideWidget(c);
+  hideWidget(a);
   EXPECT_EQ(hitTest(toolkit, nullptr, 10, 10), parent);
   EXPECT_EQ(hitTest(toolkit, nullptr, 200, 200), rootWidget(toolkit));
   EXPECT_EQ(focusWidget(toolkit), b);
@@ -114,8 +114,8 @@ TEST_F(TreeTest, CallbackAndKindHandlerAreCalledInTheContractsOrder) {
     order.push_back("kind" + std::to_string(code));
     return 5;
   };
-  Widget* w = createWidget(toolkit, nullptr, WidgetKind::label, 1, 0, 0, 5, 5, callback, handler, 0,
-                           visible);
+  Widget* w = createWidget(toolkit, nullptr, WidgetKind::label, 1, 0, 0, 5, 5, callback, handler,
+                           nullptr, visible);
   EXPECT_EQ(order, (std::vector<std::string>{"kind1", "app1", "app3", "kind3", "app4", "kind4"}));
 
   order.clear();
@@ -159,13 +159,13 @@ TEST_F(TreeTest, DestructionVisitsChildrenFirstAndBackMostSiblingFirst) {
     return 1;
   };
   Widget* top = createWidget(toolkit, nullptr, WidgetKind::window, 1, 0, 0, 9, 9, callback, nullptr,
-                             0, visible);
-  createWidget(toolkit, top, WidgetKind::label, 2, 0, 0, 9, 9, callback, nullptr, 0, visible);
-  Widget* b =
-      createWidget(toolkit, top, WidgetKind::label, 3, 0, 0, 9, 9, callback, nullptr, 0, visible);
-  createWidget(toolkit, b, WidgetKind::label, 4, 0, 0, 9, 9, callback, nullptr, 0, visible);
-  createWidget(toolkit, b, WidgetKind::label, 5, 0, 0, 9, 9, callback, nullptr, 0, visible);
-  createWidget(toolkit, top, WidgetKind::label, 6, 0, 0, 9, 9, callback, nullptr, 0, visible);
+                             nullptr, visible);
+  createWidget(toolkit, top, WidgetKind::label, 2, 0, 0, 9, 9, callback, nullptr, nullptr, visible);
+  Widget* b = createWidget(toolkit, top, WidgetKind::label, 3, 0, 0, 9, 9, callback, nullptr,
+                           nullptr, visible);
+  createWidget(toolkit, b, WidgetKind::label, 4, 0, 0, 9, 9, callback, nullptr, nullptr, visible);
+  createWidget(toolkit, b, WidgetKind::label, 5, 0, 0, 9, 9, callback, nullptr, nullptr, visible);
+  createWidget(toolkit, top, WidgetKind::label, 6, 0, 0, 9, 9, callback, nullptr, nullptr, visible);
 
   EXPECT_EQ(destroyWidget(toolkit, top), -1);
   EXPECT_EQ(destroyed, (std::vector<std::int32_t>{6, 5, 4, 3, 2, 1}));
@@ -207,22 +207,12 @@ TEST_F(TreeTest, ACallbackMayDestroyItsOwnWidgetWhileHandlingAClick) {
   drawWidgets(toolkit, nullptr);
 }
 
-TEST_F(TreeTest, NoneArgumentsAndAbsurdSizesAreRefusedQuietly) {
+TEST_F(TreeTest, NoneArgumentsAreRefusedQuietly) {
   EXPECT_EQ(showWidget(toolkit, nullptr), 0);
   EXPECT_EQ(activateWidget(toolkit, nullptr), nullptr);
   EXPECT_EQ(setCapture(toolkit, nullptr), nullptr);
   EXPECT_EQ(moveWidget(toolkit, nullptr, 1, 1), 0);
-  EXPECT_EQ(createWidget(toolkit, nullptr, WidgetKind::label, 1, 0, 0, 1, 1, nullptr, nullptr,
-                         1 << 30, visible),
-            nullptr);
-  Widget* w = createWidget(toolkit, nullptr, WidgetKind::label, 1, 0, 0, 1, 1, nullptr, nullptr, -5,
-                           visible);
-  ASSERT_NE(w, nullptr);
-  EXPECT_EQ(w->extraSize, 0);
-  Widget* odd = createWidget(toolkit, nullptr, WidgetKind::label, 2, 0, 0, 1, 1, nullptr, nullptr,
-                             5, visible);
-  EXPECT_EQ(widgetExtra(toolkit, odd).size(), 8u);
-  EXPECT_EQ(widgetExtra(toolkit, odd)[7], 0);
+  EXPECT_EQ(widgetExtra(nullptr), nullptr);
 }
 
 }  // namespace
