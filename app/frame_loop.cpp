@@ -81,24 +81,26 @@ void readInput(ProgramState& program) {
   display::ScreenLock snapshot(program.screen.screenLock);
   FrameState& f = program.frame;
   f.pendingKey = widgets::readKeyCode(program.toolkit);
-  f.previousButtons = f.mouseButtons;
-  display::readMouse(program.screen, f.mouseX, f.mouseY, f.mouseWheel, f.mouseButtons);
-  f.mouseWorldX = worldFromScreenX(f.mouseX);
-  f.mouseWorldY = worldFromScreenY(f.mouseY);
-  f.escapeHeld = display::isKeyDown(program.screen, escapeScanCode) != 0;
+  f.previousButtons = f.mouse ? std::optional(f.mouse->buttons) : std::nullopt;
+  f.mouse = display::readMouse(program.screen);
+  if (f.mouse) {
+    f.mouseWorldX = worldFromScreenX(f.mouse->x);
+    f.mouseWorldY = worldFromScreenY(f.mouse->y);
+  }
+  f.escapeHeld = display::isKeyDown(program.screen, escapeScanCode);
   // Both are read every pass, so a Q typed alone is not remembered for a later Ctrl.
-  const bool ctrl = display::isKeyDown(program.screen, ctrlScanCode) != 0;
-  const bool q = display::isKeyDown(program.screen, qScanCode) != 0;
+  const bool ctrl = display::isKeyDown(program.screen, ctrlScanCode);
+  const bool q = display::isKeyDown(program.screen, qScanCode);
   f.quitChord = ctrl && q;
 }
 
 // A press edge of any button grabs, releasing every button lets go; a held atom that has died
-// is let go.
-void updateHeldAtom(ProgramState& program) {
+// is let go. Called only with a reading of the pointer.
+void updateHeldAtom(ProgramState& program, std::int32_t buttons) {
   FrameState& f = program.frame;
-  if (f.mouseButtons != 0 && f.previousButtons == 0) {
+  if (buttons != 0 && f.previousButtons == 0) {
     f.heldAtom = sim::pickAtom(program.world, program.settings, f.mouseWorldX, f.mouseWorldY);
-  } else if (f.mouseButtons == 0) {
+  } else if (buttons == 0) {
     f.heldAtom = 0;
   }
   if (f.heldAtom > 0 && (!isAtomSlot(program.world, f.heldAtom) ||
@@ -120,14 +122,25 @@ void moveNeighbours(sim::World& world, std::int32_t held) {
   }
 }
 
-void dragHeldAtom(ProgramState& program) {
-  updateHeldAtom(program);
+void dragHeldAtom(ProgramState& program, std::int32_t buttons) {
+  updateHeldAtom(program, buttons);
   const FrameState& f = program.frame;
   if (f.heldAtom <= 0) return;
   sim::Atom& atom = program.world.atoms[f.heldAtom];
   atom.vel.x = f.mouseWorldX - atom.pos.x;
   atom.vel.y = f.mouseWorldY - atom.pos.y;
-  if ((f.mouseButtons & rightButton) != 0) moveNeighbours(program.world, f.heldAtom);
+  if ((buttons & rightButton) != 0) moveNeighbours(program.world, f.heldAtom);
+}
+
+// The widgets see the pointer first; only what none of them took drags atoms. While the pointer
+// is unavailable nothing is grabbed, moved or let go.
+void handleMouse(ProgramState& program) {
+  const std::optional<display::MouseState> mouse = program.frame.mouse;
+  if (!mouse) return;
+  if (widgets::dispatchMouse(program.toolkit, nullptr, mouse->x, mouse->y, mouse->wheel,
+                             mouse->buttons) == widgets::EventResult::passOn) {
+    dragHeldAtom(program, mouse->buttons);
+  }
 }
 
 // Every live atom gets a random velocity with each component in [-maxSpeed, maxSpeed).
@@ -170,7 +183,7 @@ void actOnKey(ProgramState& program, widgets::KeyCode key, double now) {
       break;
     case 'r':
     case 'R':
-      program.panel.restartRequested = -1;
+      program.panel.restartRequested = true;
       break;
     case f1Key:
       overlays.help = !overlays.help;
@@ -188,7 +201,7 @@ void actOnKey(ProgramState& program, widgets::KeyCode key, double now) {
       overlays.help = false;
       break;
     case ctrlQKey:
-      program.panel.quitRequested = -1;
+      program.panel.quitRequested = true;
       break;
     default:
       break;
@@ -218,7 +231,9 @@ void handleKey(ProgramState& program, double now) {
   const widgets::KeyCode key = program.frame.pendingKey;
   if (key == 0) return;
   if (key == display::closeKey) program.overlays.closeNoteUntil = now + closeNoteSeconds;
-  if (widgets::dispatchKey(program.toolkit, nullptr, key) != 0) actOnKey(program, key, now);
+  if (widgets::dispatchKey(program.toolkit, nullptr, key) == widgets::EventResult::passOn) {
+    actOnKey(program, key, now);
+  }
 }
 
 void stepOnce(ProgramState& program) {
@@ -276,31 +291,28 @@ void buildScene(ProgramState& program) {
     readSceneFiles(program);
   }
   program.frame.heldAtom = 0;
-  program.panel.quitRequested = 0;
-  program.panel.restartRequested = 0;
+  program.panel.quitRequested = false;
+  program.panel.restartRequested = false;
 }
 
 bool runFrame(ProgramState& program) {
   display::Screen& screen = program.screen;
   if (screen.presenter != nullptr) screen.presenter->beforeFrame(screen);
-  if (program.panel.quitRequested != 0) return false;
+  if (program.panel.quitRequested) return false;
   const double start = display::timerSeconds(screen);
   beginPass(program.pacer, start);
   countPass(program.statistics, start);
   readInput(program);
-  const FrameState& f = program.frame;
-  if (widgets::dispatchMouse(program.toolkit, nullptr, f.mouseX, f.mouseY, f.mouseWheel,
-                             f.mouseButtons) == 0) {
-    dragHeldAtom(program);
-  }
+  handleMouse(program);
   handleKey(program, start);
+  const FrameState& f = program.frame;
   checkPictures(program.pictureKeys, start);
   if (f.escapeHeld) {
     panel::showSettingsPanel(program.panel, program.toolkit, program.settings);
     program.overlays.help = false;
   }
-  if (f.quitChord) program.panel.quitRequested = -1;
-  if (program.panel.restartRequested != 0) {
+  if (f.quitChord) program.panel.quitRequested = true;
+  if (program.panel.restartRequested) {
     buildScene(program);
     return true;
   }

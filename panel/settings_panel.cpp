@@ -92,11 +92,11 @@ void actOnClick(SettingsPanel& panel, sim::SimSettings& settings, std::int32_t i
       widgets::hideWidget(panel.panelWindow);
       break;
     case restartId:
-      panel.restartRequested = -1;
+      panel.restartRequested = true;
       widgets::hideWidget(panel.panelWindow);
       break;
     case quitId:
-      panel.quitRequested = -1;
+      panel.quitRequested = true;
       widgets::hideWidget(panel.panelWindow);
       break;
     default:
@@ -126,26 +126,26 @@ bool isChecked(widgets::Widget* window, std::int32_t id) {
 
 // ---- Callback ----
 
-// Every action but the click actions may run twice per event (the toolkit offers an event it
-// lets through to the callback again from the kind handler), so each is harmless to repeat.
-std::int32_t panelCallback(SettingsPanel& panel, sim::SimSettings& settings,
-                           widgets::Toolkit& toolkit, widgets::Widget* widget, std::int32_t code,
-                           widgets::WidgetEvent* /*event*/) {
+// Every action but the click actions may run twice per event (see WidgetCallback), so each is
+// harmless to repeat.
+widgets::EventResult panelCallback(SettingsPanel& panel, sim::SimSettings& settings,
+                                   widgets::Toolkit& toolkit, widgets::Widget* widget,
+                                   std::int32_t code, widgets::WidgetEvent* /*event*/) {
   switch (code) {
     case widgets::create:
       if (!panel.panelFont) loadPanelFont(panel, toolkit);
-      return 1;
+      return widgets::EventResult::passOn;
     case widgets::destroy:
       if (panel.panelFont) widgets::freeFont(toolkit, std::move(panel.panelFont));
-      return 1;
+      return widgets::EventResult::passOn;
     case widgets::draw:
       widgets::setCurrentFont(toolkit, panel.panelFont.get());
-      return 1;
+      return widgets::EventResult::passOn;
     case widgets::click:
       actOnClick(panel, settings, widgets::widgetId(widget));
-      return 0;
+      return widgets::EventResult::consumed;
     default:
-      return 1;
+      return widgets::EventResult::passOn;
   }
 }
 

@@ -28,12 +28,12 @@ inline constexpr std::int32_t fieldIdBase = 200;
 inline constexpr auto rowCount = static_cast<std::int32_t>(sim::physicsSettings.size());
 
 // The panel's state, owned by the program's entry point next to the toolkit and the settings.
-// The frame loop tests the two request flags (0 or -1) and clears them at each scene start.
+// The frame loop tests the two request flags and clears them at each scene start.
 struct SettingsPanel {
   widgets::Widget* panelWindow = nullptr;  // made by the first showSettingsPanel
   std::unique_ptr<widgets::BitmapFont> panelFont;
-  std::int32_t quitRequested = 0;
-  std::int32_t restartRequested = 0;
+  bool quitRequested = false;
+  bool restartRequested = false;
   // The font sheet files tried in order before the built-in copy; the programs add the
   // installed data folder's sheet after the working directory's.
   std::vector<std::string> fontFiles{"6x8.bmp"};
@@ -47,10 +47,10 @@ void hideSettingsPanel(SettingsPanel& panel);
 
 // The application callback of every panel widget. Loads the font at the first create event,
 // makes it current at every draw event, frees it at a destroy event, and acts on clicks on the
-// four buttons. Consumes click (result 0) and lets everything else through (result 1).
-std::int32_t panelCallback(SettingsPanel& panel, sim::SimSettings& settings,
-                           widgets::Toolkit& toolkit, widgets::Widget* widget, std::int32_t code,
-                           widgets::WidgetEvent* event);
+// four buttons. Consumes click and lets everything else pass on.
+widgets::EventResult panelCallback(SettingsPanel& panel, sim::SimSettings& settings,
+                                   widgets::Toolkit& toolkit, widgets::Widget* widget,
+                                   std::int32_t code, widgets::WidgetEvent* event);
 // panelCallback bound to this panel and these settings; both must outlive the widgets.
 widgets::WidgetCallback panelCallbackFor(SettingsPanel& panel, sim::SimSettings& settings);
 

@@ -32,8 +32,8 @@ void placeCursor(Toolkit& toolkit, TextFieldData& data, const WidgetEvent* event
             indexAtOffset(toolkit, editText(data.buffer.get()), data.firstVisible, x));
 }
 
-// Returns 0 for the keys a field handles (even when they change nothing), 1 for the others.
-std::int32_t typeKey(EditBuffer* buffer, KeyCode key) {
+// Consumes the keys a field handles (even when they change nothing) and passes on the others.
+EventResult typeKey(EditBuffer* buffer, KeyCode key) {
   if (key == keyLeft) {
     if (editCursor(buffer) > 0) setCursor(buffer, editCursor(buffer) - 1);
   } else if (key == keyRight) {
@@ -49,9 +49,9 @@ std::int32_t typeKey(EditBuffer* buffer, KeyCode key) {
   } else if (key >= 32 && key <= 126) {
     insertChar(buffer, static_cast<std::uint8_t>(key));
   } else {
-    return 1;
+    return EventResult::passOn;
   }
-  return 0;
+  return EventResult::consumed;
 }
 
 // When the cursor has left the shown part, the text scrolls so that the cursor sits about half
@@ -92,9 +92,10 @@ void drawTextField(Toolkit& toolkit, Widget* field, TextFieldData* data) {
            charHeight(toolkit, under), ink);
 }
 
-std::int32_t textFieldHandler(Toolkit& toolkit, Widget* field, std::int32_t code,
-                              WidgetEvent* event) {
-  if (callApplicationCallback(toolkit, field, code, event) == 0) return 1;
+EventResult textFieldHandler(Toolkit& toolkit, Widget* field, std::int32_t code,
+                             WidgetEvent* event) {
+  if (callApplicationCallback(toolkit, field, code, event) == EventResult::consumed)
+    return EventResult::passOn;
   TextFieldData* data = fieldData(field);
   switch (code) {
     case create:
@@ -102,13 +103,13 @@ std::int32_t textFieldHandler(Toolkit& toolkit, Widget* field, std::int32_t code
         data->buffer = newEditBuffer(fieldBufferSize);
         data->firstVisible = 0;
       }
-      return 0;
+      return EventResult::consumed;
     case destroy:
       if (data != nullptr) freeEditBuffer(data->buffer);
-      return 0;
+      return EventResult::consumed;
     case draw:
       drawTextField(toolkit, field, data);
-      return 0;
+      return EventResult::consumed;
     case keyTyped:
       return typeKey(data != nullptr ? data->buffer.get() : nullptr,
                      event != nullptr ? event->key : 0);
@@ -117,16 +118,16 @@ std::int32_t textFieldHandler(Toolkit& toolkit, Widget* field, std::int32_t code
         setCapture(toolkit, field);
         if (data != nullptr) placeCursor(toolkit, *data, event);
       }
-      return 0;
+      return EventResult::consumed;
     case release:
       if (toolkit.captureWidget == field && data != nullptr) placeCursor(toolkit, *data, event);
       releaseCapture(toolkit);
-      return 0;
+      return EventResult::consumed;
     case mouseMove:
       if (toolkit.captureWidget == field && data != nullptr) placeCursor(toolkit, *data, event);
-      return 0;
+      return EventResult::consumed;
     default:
-      return 1;
+      return EventResult::passOn;
   }
 }
 

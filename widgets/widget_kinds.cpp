@@ -47,47 +47,47 @@ void setFlag(Widget* widget, std::uint32_t flag, bool on) {
 
 // Press, release and pointer moves shared by buttons and check boxes: the pressed look
 // follows the pointer while the widget holds the capture.
-std::int32_t pressable(Toolkit& toolkit, Widget* widget, std::int32_t code, WidgetEvent* event) {
+EventResult pressable(Toolkit& toolkit, Widget* widget, std::int32_t code, WidgetEvent* event) {
   switch (code) {
     case press:
       if (toolkit.captureWidget == nullptr) {
         setCapture(toolkit, widget);
         setFlag(widget, pressed, true);
       }
-      return 0;
+      return EventResult::consumed;
     case release:
       setFlag(widget, pressed, false);
       releaseCapture(toolkit);
-      return 0;
+      return EventResult::consumed;
     case mouseMove:
       if (toolkit.captureWidget == widget) setFlag(widget, pressed, inside(widget, event));
-      return 0;
+      return EventResult::consumed;
     default:
-      return 1;
+      return EventResult::passOn;
   }
 }
 
-std::int32_t desktopHandler(Toolkit&, Widget*, std::int32_t, WidgetEvent*) {
-  return 1;
+EventResult desktopHandler(Toolkit&, Widget*, std::int32_t, WidgetEvent*) {
+  return EventResult::passOn;
 }
 
-std::int32_t windowHandler(Toolkit& toolkit, Widget* window, std::int32_t code,
-                           WidgetEvent* event) {
-  if (callApplicationCallback(toolkit, window, code, event) == 0) return 1;
+EventResult windowHandler(Toolkit& toolkit, Widget* window, std::int32_t code, WidgetEvent* event) {
+  if (callApplicationCallback(toolkit, window, code, event) == EventResult::consumed)
+    return EventResult::passOn;
   switch (code) {
     case draw:
       drawFrame(toolkit, window->rect, frameRaised | frameFill);
-      return 0;
+      return EventResult::consumed;
     case press:
       if ((window->flags & draggable) != 0) {
         toolkit.dragX = eventOrNone(event).x;
         toolkit.dragY = eventOrNone(event).y;
         setCapture(toolkit, window);
       }
-      return 0;
+      return EventResult::consumed;
     case release:
       releaseCapture(toolkit);
-      return 0;
+      return EventResult::consumed;
     case mouseMove:
       if (toolkit.captureWidget == window) {
         const Rect origin = window->parent != nullptr ? window->parent->rect : Rect{};
@@ -95,27 +95,28 @@ std::int32_t windowHandler(Toolkit& toolkit, Widget* window, std::int32_t code,
                    saturate(std::int64_t{toolkit.mouse.x} - toolkit.dragX - origin.x),
                    saturate(std::int64_t{toolkit.mouse.y} - toolkit.dragY - origin.y));
       }
-      return 0;
+      return EventResult::consumed;
     default:
-      return 1;
+      return EventResult::passOn;
   }
 }
 
-std::int32_t labelHandler(Toolkit& toolkit, Widget* label, std::int32_t code, WidgetEvent* event) {
-  if (callApplicationCallback(toolkit, label, code, event) == 0) return 1;
+EventResult labelHandler(Toolkit& toolkit, Widget* label, std::int32_t code, WidgetEvent* event) {
+  if (callApplicationCallback(toolkit, label, code, event) == EventResult::consumed)
+    return EventResult::passOn;
   switch (code) {
     case draw:
       drawFrame(toolkit, label->rect, frameFill);
       drawCaption(toolkit, label, label->rect, alignCentreX | alignCentreY);
-      return 0;
+      return EventResult::consumed;
     case press:
       if (toolkit.captureWidget == nullptr) setCapture(toolkit, label);
-      return 0;
+      return EventResult::consumed;
     case release:
       releaseCapture(toolkit);
-      return 0;
+      return EventResult::consumed;
     default:
-      return 1;
+      return EventResult::passOn;
   }
 }
 
@@ -133,12 +134,12 @@ void drawButton(Toolkit& toolkit, const Widget* button) {
   drawCaption(toolkit, button, shifted, centred);
 }
 
-std::int32_t buttonHandler(Toolkit& toolkit, Widget* button, std::int32_t code,
-                           WidgetEvent* event) {
-  if (callApplicationCallback(toolkit, button, code, event) == 0) return 1;
+EventResult buttonHandler(Toolkit& toolkit, Widget* button, std::int32_t code, WidgetEvent* event) {
+  if (callApplicationCallback(toolkit, button, code, event) == EventResult::consumed)
+    return EventResult::passOn;
   if (code == draw) {
     drawButton(toolkit, button);
-    return 0;
+    return EventResult::consumed;
   }
   return pressable(toolkit, button, code, event);
 }
@@ -152,12 +153,13 @@ void drawCheckBox(Toolkit& toolkit, const Widget* checkBox) {
   drawCaption(toolkit, checkBox, caption, alignCentreY);
 }
 
-std::int32_t checkBoxHandler(Toolkit& toolkit, Widget* checkBox, std::int32_t code,
-                             WidgetEvent* event) {
-  if (callApplicationCallback(toolkit, checkBox, code, event) == 0) return 1;
+EventResult checkBoxHandler(Toolkit& toolkit, Widget* checkBox, std::int32_t code,
+                            WidgetEvent* event) {
+  if (callApplicationCallback(toolkit, checkBox, code, event) == EventResult::consumed)
+    return EventResult::passOn;
   if (code == draw) {
     drawCheckBox(toolkit, checkBox);
-    return 0;
+    return EventResult::consumed;
   }
   if (code == release && toolkit.captureWidget == checkBox && inside(checkBox, event)) {
     setCheckBoxTicked(checkBox, !checkBoxTicked(checkBox));

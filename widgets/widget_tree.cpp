@@ -141,9 +141,9 @@ Widget* createWidget(Toolkit& toolkit, Widget* parent, WidgetKind kind, std::int
   return widget->destroyed ? nullptr : widget;
 }
 
-std::int32_t destroyWidget(Toolkit& toolkit, Widget* widget) {
-  if (widget == nullptr || widget == toolkit.root || widget->destroyed) return 0;
-  if (toolkit.destroyingTree) return 0;
+bool destroyWidget(Toolkit& toolkit, Widget* widget) {
+  if (widget == nullptr || widget == toolkit.root || widget->destroyed) return false;
+  if (toolkit.destroyingTree) return false;
   ReleaseScope scope(toolkit);
   toolkit.destroyingTree = true;
   markSubtreeDestroyed(widget);
@@ -159,7 +159,7 @@ std::int32_t destroyWidget(Toolkit& toolkit, Widget* widget) {
     current = next;
   }
   toolkit.destroyingTree = false;
-  return -1;
+  return true;
 }
 
 // ---- Ids, captions and data ----
@@ -206,29 +206,29 @@ std::int32_t setWidgetUserData(Widget* widget, std::int32_t value) {
 
 // ---- Visibility, order and focus ----
 
-std::int32_t showWidget(Toolkit& toolkit, Widget* widget) {
-  if (widget == nullptr) return 0;
+bool showWidget(Toolkit& toolkit, Widget* widget) {
+  if (widget == nullptr) return false;
   widget->flags |= visible;
   activateWidget(toolkit, widget);
-  return -1;
+  return true;
 }
 
-std::int32_t hideWidget(Widget* widget) {
-  if (widget == nullptr) return 0;
+bool hideWidget(Widget* widget) {
+  if (widget == nullptr) return false;
   widget->flags &= ~std::uint32_t{visible};
-  return -1;
+  return true;
 }
 
-std::int32_t setKeepRaised(Widget* widget) {
-  if (widget == nullptr) return 0;
+bool setKeepRaised(Widget* widget) {
+  if (widget == nullptr) return false;
   widget->flags |= keepRaised;
-  return -1;
+  return true;
 }
 
-std::int32_t clearKeepRaised(Widget* widget) {
-  if (widget == nullptr) return 0;
+bool clearKeepRaised(Widget* widget) {
+  if (widget == nullptr) return false;
   widget->flags &= ~std::uint32_t{keepRaised};
-  return -1;
+  return true;
 }
 
 Widget* activateWidget(Toolkit& toolkit, Widget* widget) {
@@ -264,8 +264,8 @@ Widget* sendToBack(Widget* widget) {
   return widget;
 }
 
-std::int32_t reorderWidget(Widget* widget, std::int32_t how) {
-  if (widget == nullptr || widget->parent == nullptr) return 0;
+void reorderWidget(Widget* widget, std::int32_t how) {
+  if (widget == nullptr || widget->parent == nullptr) return;
   Widget* parent = widget->parent;
   if (how == 1 && widget->prevSibling != nullptr) {
     Widget* before = widget->prevSibling;
@@ -280,52 +280,51 @@ std::int32_t reorderWidget(Widget* widget, std::int32_t how) {
   } else if (how == -2) {
     sendToBack(widget);
   }
-  return 0;
 }
 
 // ---- Position and size ----
 
-std::int32_t moveWidget(Toolkit& toolkit, Widget* widget, std::int32_t x, std::int32_t y) {
-  if (widget == nullptr) return 0;
+bool moveWidget(Toolkit& toolkit, Widget* widget, std::int32_t x, std::int32_t y) {
+  if (widget == nullptr) return false;
   const Rect origin = originOf(widget->parent);
   const std::int32_t dx = saturate(std::int64_t{x} + origin.x - widget->rect.x);
   const std::int32_t dy = saturate(std::int64_t{y} + origin.y - widget->rect.y);
   offsetSubtree(widget, dx, dy);
   sendEvent(toolkit, widget, moved, nullptr);
-  return -1;
+  return true;
 }
 
-std::int32_t resizeWidget(Toolkit& toolkit, Widget* widget, std::int32_t w, std::int32_t h) {
-  if (widget == nullptr || w < 1 || h < 1) return 0;
+bool resizeWidget(Toolkit& toolkit, Widget* widget, std::int32_t w, std::int32_t h) {
+  if (widget == nullptr || w < 1 || h < 1) return false;
   setRectSize(widget->rect, w, h);
   sendEvent(toolkit, widget, resized, nullptr);
-  return -1;
+  return true;
 }
 
-std::int32_t setWidgetRect(Toolkit& toolkit, Widget* widget, std::int32_t x, std::int32_t y,
-                           std::int32_t w, std::int32_t h) {
-  if (widget == nullptr || w <= 0 || h <= 0) return 0;
+bool setWidgetRect(Toolkit& toolkit, Widget* widget, std::int32_t x, std::int32_t y, std::int32_t w,
+                   std::int32_t h) {
+  if (widget == nullptr || w <= 0 || h <= 0) return false;
   moveWidget(toolkit, widget, x, y);
   resizeWidget(toolkit, widget, w, h);
-  return -1;
+  return true;
 }
 
-std::int32_t widgetRect(const Widget* widget, Rect& out) {
+bool widgetRect(const Widget* widget, Rect& out) {
   out = originOf(widget);
-  return widget != nullptr ? -1 : 0;
+  return widget != nullptr;
 }
 
-std::int32_t parentRect(const Widget* widget, Rect& out) {
+bool parentRect(const Widget* widget, Rect& out) {
   return widgetRect(widget != nullptr ? widget->parent : nullptr, out);
 }
 
-std::int32_t clientRect(const Widget* widget, Rect& out) {
+bool clientRect(const Widget* widget, Rect& out) {
   if (widget == nullptr) {
     out = Rect{};
-    return 0;
+    return false;
   }
   out = Rect{0, 0, widget->rect.w, widget->rect.h};
-  return -1;
+  return true;
 }
 
 }  // namespace squish::widgets

@@ -22,9 +22,9 @@ Widget* createWidget(Toolkit& toolkit, Widget* parent, WidgetKind kind, std::int
                      WidgetCallback callback, WidgetCallback kindHandler,
                      std::unique_ptr<KindData> extra, std::uint32_t flags);
 // Destroys the widget and its subtree, children before parents, back-most sibling first.
-// Returns -1; 0 for null, for the root, for a widget already being destroyed, and when called
-// from a destroy event (a callback cannot start a second destruction).
-std::int32_t destroyWidget(Toolkit& toolkit, Widget* widget);
+// False, doing nothing, for null, for the root, for a widget already being destroyed, and when
+// called from a destroy event (a callback cannot start a second destruction).
+bool destroyWidget(Toolkit& toolkit, Widget* widget);
 
 // First direct child of parent, front to back, with this id; grandchildren are not searched.
 Widget* findChild(Widget* parent, std::int32_t id);
@@ -38,10 +38,11 @@ std::int32_t widgetUserData(const Widget* widget);
 // Returns the previous value; 0 for null.
 std::int32_t setWidgetUserData(Widget* widget, std::int32_t value);
 
-std::int32_t showWidget(Toolkit& toolkit, Widget* widget);  // visible, then activateWidget
-std::int32_t hideWidget(Widget* widget);                    // focus and capture stay
-std::int32_t setKeepRaised(Widget* widget);
-std::int32_t clearKeepRaised(Widget* widget);
+// These and the position and size operations below return false, doing nothing, for null.
+bool showWidget(Toolkit& toolkit, Widget* widget);  // visible, then activateWidget
+bool hideWidget(Widget* widget);                    // focus and capture stay
+bool setKeepRaised(Widget* widget);
+bool clearKeepRaised(Widget* widget);
 // Brings the widget and each ancestor to the front of its siblings and gives it the focus;
 // returns the previous focus widget.
 Widget* activateWidget(Toolkit& toolkit, Widget* widget);
@@ -49,15 +50,18 @@ Widget* focusWidget(Toolkit& toolkit);
 Widget* bringToFront(Widget* widget);
 Widget* sendToBack(Widget* widget);
 // how: 1 one place to the front, -1 one place to the back, 2 to the front, -2 to the back.
-std::int32_t reorderWidget(Widget* widget, std::int32_t how);
+void reorderWidget(Widget* widget, std::int32_t how);
 
 // Places the widget at (x, y) relative to its parent's origin, moving its subtree along.
-std::int32_t moveWidget(Toolkit& toolkit, Widget* widget, std::int32_t x, std::int32_t y);
-std::int32_t resizeWidget(Toolkit& toolkit, Widget* widget, std::int32_t w, std::int32_t h);
-std::int32_t setWidgetRect(Toolkit& toolkit, Widget* widget, std::int32_t x, std::int32_t y,
-                           std::int32_t w, std::int32_t h);
-std::int32_t widgetRect(const Widget* widget, Rect& out);
-std::int32_t parentRect(const Widget* widget, Rect& out);
-std::int32_t clientRect(const Widget* widget, Rect& out);
+bool moveWidget(Toolkit& toolkit, Widget* widget, std::int32_t x, std::int32_t y);
+// Both also refuse a width or height below 1.
+bool resizeWidget(Toolkit& toolkit, Widget* widget, std::int32_t w, std::int32_t h);
+bool setWidgetRect(Toolkit& toolkit, Widget* widget, std::int32_t x, std::int32_t y, std::int32_t w,
+                   std::int32_t h);
+// The rectangle (screen pixels), the parent's, and (0, 0, w, h); an all-zero rectangle and
+// false for null.
+bool widgetRect(const Widget* widget, Rect& out);
+bool parentRect(const Widget* widget, Rect& out);
+bool clientRect(const Widget* widget, Rect& out);
 
 }  // namespace squish::widgets

@@ -128,8 +128,8 @@ TEST(FrameLoop, PressGrabsHeldAtomFollowsRightButtonMovesNeighboursReleaseLetsGo
 
   // The right button: atom 2's bond partners (1 and 3) get its velocity.
   runFrameWith(program, atFrame(program, mouseOnAtom(world, 2)));
-  const float worldX = static_cast<float>(program.frame().mouseX - 320);
-  const float worldY = static_cast<float>(480 - program.frame().mouseY);
+  const float worldX = static_cast<float>(program.frame().mouse.value().x - 320);
+  const float worldY = static_cast<float>(480 - program.frame().mouse.value().y);
   const std::int32_t picked = sim::pickAtom(world, program.settings(), worldX, worldY);
   ASSERT_EQ(picked, 2);
   expected = world;
@@ -150,8 +150,9 @@ TEST(FrameLoop, BrokenBondsStillCarryTheRightButtonDrag) {
   world.bonds[2].alive = sim::no;  // 2-3 broken; its slot still names both atoms
   runFrameWith(program, atFrame(program, mouseOnAtom(world, 3)));
   sim::World expected = world;
-  const sim::Vec2 pull{static_cast<float>(program.frame().mouseX - 320) - expected.atoms[3].pos.x,
-                       static_cast<float>(480 - program.frame().mouseY) - expected.atoms[3].pos.y};
+  const display::MouseState mouse = program.frame().mouse.value();
+  const sim::Vec2 pull{static_cast<float>(mouse.x - 320) - expected.atoms[3].pos.x,
+                       static_cast<float>(480 - mouse.y) - expected.atoms[3].pos.y};
   expected.atoms[3].vel = pull;
   expected.atoms[2].vel = pull;
   sim::stepWorld(expected, program.settings());
@@ -171,8 +172,7 @@ TEST(FrameLoop, PointerOutsideTheWindowOrOverThePanelTouchesNoAtom) {
   runFrameWith(program, atFrame(program, "mouse -5 -5"));
   runFrameWith(program, atFrame(program, "down left"));
   runFrameWith(program, atFrame(program, "mouse 700 100"));
-  EXPECT_EQ(program.frame().mouseX, -1);
-  EXPECT_EQ(program.frame().mouseButtons, -1);
+  EXPECT_FALSE(program.frame().mouse);
   EXPECT_EQ(program.frame().heldAtom, 0);
   runFrameWith(program, atFrame(program, "up left"));
 
@@ -220,8 +220,7 @@ TEST(FrameLoop, SpaceTypedIntoAFocusedFieldGivesNoKick) {
   sim::stepWorld(expected, program.settings());
   runFrameWith(program, atFrame(program, "char 32"));
   expectSameWorld(expected, program.world());
-  EXPECT_NE(panel::fieldText(program.panel().panelWindow, panel::fieldIdBase + 1)
-                .find(' '),
+  EXPECT_NE(panel::fieldText(program.panel().panelWindow, panel::fieldIdBase + 1).find(' '),
             std::string::npos);
 }
 
@@ -259,7 +258,7 @@ TEST(FrameLoop, ApplyWritesTheFieldsAndRestartKeepsThem) {
 
   program.frame().heldAtom = 3;
   click(program, restartX, restartY);
-  EXPECT_EQ(program.panel().restartRequested, 0);
+  EXPECT_FALSE(program.panel().restartRequested);
   EXPECT_EQ(program.frame().heldAtom, 0);
   EXPECT_EQ(program.settings().atomSpace, 20.0f);
   EXPECT_EQ(program.world().atomCount, 237);
@@ -274,7 +273,7 @@ TEST(FrameLoop, QuitEndsTheLoopAtTheStartOfTheNextFrame) {
   runFrameWith(program, atFrame(program, "down left"));
   const sim::World before = program.world();
   EXPECT_TRUE(runFrameWith(program, atFrame(program, "up left")));  // Quit pressed: still steps
-  EXPECT_NE(program.panel().quitRequested, 0);
+  EXPECT_TRUE(program.panel().quitRequested);
   EXPECT_NE(before.atoms[1].pos.y, program.world().atoms[1].pos.y);
   const std::int64_t frames = program.framesRun();
   EXPECT_FALSE(runFrameWith(program, atFrame(program, "mouse 1 1")));

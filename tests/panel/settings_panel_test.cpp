@@ -86,8 +86,8 @@ TEST(SettingsPanel, FieldsShowTheDefaultSettings) {
   const std::array<std::string, rowCount> expected = {"4",   "10", "5", "-0.004", "0",  "0.99",
                                                       "0.4", "1",  "2", "0.5",    "0.5"};
   EXPECT_EQ(allFieldTexts(h), expected);
-  EXPECT_EQ(isChecked(h.panel.panelWindow, 5), 1);
-  EXPECT_EQ(isChecked(h.panel.panelWindow, 6), 1);
+  EXPECT_TRUE(isChecked(h.panel.panelWindow, 5));
+  EXPECT_TRUE(isChecked(h.panel.panelWindow, 6));
 }
 
 TEST(SettingsPanel, ApplyReadsEveryFieldAndTheCheckBoxes) {
@@ -119,8 +119,8 @@ TEST(SettingsPanel, ApplyReadsEveryFieldAndTheCheckBoxes) {
   // The panel stays open with the texts as typed.
   EXPECT_TRUE(h.windowVisible());
   EXPECT_EQ(allFieldTexts(h), typed);
-  EXPECT_EQ(h.panel.restartRequested, 0);
-  EXPECT_EQ(h.panel.quitRequested, 0);
+  EXPECT_FALSE(h.panel.restartRequested);
+  EXPECT_FALSE(h.panel.quitRequested);
 }
 
 TEST(SettingsPanel, TypedEditTakesEffectOnApply) {
@@ -143,13 +143,13 @@ TEST(SettingsPanel, EscapeRefreshDiscardsUnappliedEdits) {
   h.typeKeys("7");
   h.clickWidget(5);  // untick "Show Atoms"
   EXPECT_EQ(fieldText(h.panel.panelWindow, 201), "47");
-  EXPECT_EQ(isChecked(h.panel.panelWindow, 5), 0);
+  EXPECT_FALSE(isChecked(h.panel.panelWindow, 5));
 
   widgets::Widget* window = h.panel.panelWindow;
   h.open();
   EXPECT_EQ(h.panel.panelWindow, window);  // built once
   EXPECT_EQ(fieldText(window, 201), "4");
-  EXPECT_EQ(isChecked(window, 5), 1);
+  EXPECT_TRUE(isChecked(window, 5));
   EXPECT_EQ(widgets::focusWidget(h.toolkit), window);
   EXPECT_EQ(h.settings.atomSize, 4.0f);
   EXPECT_EQ(h.settings.showAtoms, 1);
@@ -162,23 +162,23 @@ TEST(SettingsPanel, CloseRestartAndQuitHideTheWindowAndRaiseTheirRequests) {
   h.clickWidget(2);  // "Close" after unticking changes nothing
   EXPECT_FALSE(h.windowVisible());
   EXPECT_EQ(h.settings.showBonds, 1);
-  EXPECT_EQ(h.panel.restartRequested, 0);
-  EXPECT_EQ(h.panel.quitRequested, 0);
+  EXPECT_FALSE(h.panel.restartRequested);
+  EXPECT_FALSE(h.panel.quitRequested);
   // Hidden widgets keep their state until the next refresh.
-  EXPECT_EQ(isChecked(h.panel.panelWindow, 6), 0);
+  EXPECT_FALSE(isChecked(h.panel.panelWindow, 6));
 
   h.open();
   EXPECT_TRUE(h.windowVisible());
-  EXPECT_EQ(isChecked(h.panel.panelWindow, 6), 1);
+  EXPECT_TRUE(isChecked(h.panel.panelWindow, 6));
   h.clickWidget(3);
   EXPECT_FALSE(h.windowVisible());
-  EXPECT_EQ(h.panel.restartRequested, -1);
-  EXPECT_EQ(h.panel.quitRequested, 0);
+  EXPECT_TRUE(h.panel.restartRequested);
+  EXPECT_FALSE(h.panel.quitRequested);
 
   h.open();
   h.clickWidget(4);
   EXPECT_FALSE(h.windowVisible());
-  EXPECT_EQ(h.panel.quitRequested, -1);
+  EXPECT_TRUE(h.panel.quitRequested);
 
   h.open();
   hideSettingsPanel(h.panel);
@@ -194,26 +194,26 @@ TEST(SettingsPanel, ClicksOnLabelsFieldsAndTheWindowDoNothing) {
   h.click(150, 10);  // the window's face beside "Close"
   EXPECT_TRUE(h.windowVisible());
   EXPECT_EQ(h.settings.atomSize, 4.0f);
-  EXPECT_EQ(h.panel.restartRequested, 0);
-  EXPECT_EQ(h.panel.quitRequested, 0);
+  EXPECT_FALSE(h.panel.restartRequested);
+  EXPECT_FALSE(h.panel.quitRequested);
 }
 
 TEST(SettingsPanel, HelpersIgnoreMissingWidgetsAndWrongKinds) {
   PanelHarness h;
   hideSettingsPanel(h.panel);  // before the panel exists
   EXPECT_EQ(fieldText(nullptr, 201), "");
-  EXPECT_EQ(isChecked(nullptr, 5), 0);
+  EXPECT_FALSE(isChecked(nullptr, 5));
   h.open();
   setFieldText(h.panel.panelWindow, 999, "1");
   setFieldText(h.panel.panelWindow, 101, "1");  // a label, not a field
   setCheck(h.panel.panelWindow, 201, 1);        // a field, not a check box
   EXPECT_EQ(fieldText(h.panel.panelWindow, 101), "");
   EXPECT_EQ(fieldText(h.panel.panelWindow, 201), "4");
-  EXPECT_EQ(isChecked(h.panel.panelWindow, 201), 0);
+  EXPECT_FALSE(isChecked(h.panel.panelWindow, 201));
   setCheck(h.panel.panelWindow, 5, -1);
-  EXPECT_EQ(isChecked(h.panel.panelWindow, 5), 1);
+  EXPECT_TRUE(isChecked(h.panel.panelWindow, 5));
   setCheck(h.panel.panelWindow, 5, 0);
-  EXPECT_EQ(isChecked(h.panel.panelWindow, 5), 0);
+  EXPECT_FALSE(isChecked(h.panel.panelWindow, 5));
 }
 
 // ---- Font ----

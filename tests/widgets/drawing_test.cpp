@@ -72,7 +72,7 @@ TEST_F(DrawingTest, ACheckBoxDrawsItsSquareCentredVerticallyAndCrossedWhenTicked
       ASSERT_EQ(pixel(x, y), edge ? 0 : 3) << x << "," << y;
     }
   }
-  setCheckBoxTicked(box, 1);
+  setCheckBoxTicked(box, true);
   drawWidgets(toolkit, nullptr);
   EXPECT_EQ(pixel(9, 251), 0);
   EXPECT_EQ(pixel(17, 259), 0);
@@ -121,7 +121,7 @@ TEST_F(DrawingTest, ParentsDrawBeforeChildrenAndSiblingsBackToFront) {
   std::vector<std::int32_t> drawn;
   auto callback = [&](Toolkit&, Widget* w, std::int32_t code, WidgetEvent*) {
     if (code == draw) drawn.push_back(w->id);
-    return 1;
+    return EventResult::passOn;
   };
   Widget* top = createWidget(toolkit, nullptr, WidgetKind::window, 1, 0, 0, 9, 9, callback, nullptr,
                              nullptr, visible);

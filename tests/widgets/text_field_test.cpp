@@ -89,7 +89,7 @@ TEST_F(TextFieldTest, TypingScrollsTheTextToKeepTheCursorInView) {
   ASSERT_NE(buffer, nullptr);
   EXPECT_EQ(buffer->capacity, 1028);
   for (const char c : std::string("012345678"))
-    EXPECT_EQ(dispatchKey(toolkit, nullptr, c), 0);
+    EXPECT_EQ(dispatchKey(toolkit, nullptr, c), EventResult::consumed);
   drawWidgets(toolkit, nullptr);
   EXPECT_EQ(firstVisible(field), 0);
   dispatchKey(toolkit, nullptr, '9');
@@ -123,21 +123,21 @@ TEST_F(TextFieldTest, EditingKeysAreConsumedEvenWhenTheyChangeNothing) {
   activateWidget(toolkit, field);
   EditBuffer* buffer = textFieldBuffer(field);
   EXPECT_EQ(takeChanged(buffer), 0u);
-  EXPECT_EQ(dispatchKey(toolkit, nullptr, keyBackspace), 0);
-  EXPECT_EQ(dispatchKey(toolkit, nullptr, keyLeft), 0);
+  EXPECT_EQ(dispatchKey(toolkit, nullptr, keyBackspace), EventResult::consumed);
+  EXPECT_EQ(dispatchKey(toolkit, nullptr, keyLeft), EventResult::consumed);
   EXPECT_EQ(editText(buffer), "ab");
   EXPECT_EQ(takeChanged(buffer), 0u);
   dispatchKey(toolkit, nullptr, keyEnd);
-  EXPECT_EQ(dispatchKey(toolkit, nullptr, keyDelete), 0);
-  EXPECT_EQ(dispatchKey(toolkit, nullptr, keyRight), 0);
+  EXPECT_EQ(dispatchKey(toolkit, nullptr, keyDelete), EventResult::consumed);
+  EXPECT_EQ(dispatchKey(toolkit, nullptr, keyRight), EventResult::consumed);
   EXPECT_EQ(editText(buffer), "ab");
-  EXPECT_EQ(dispatchKey(toolkit, nullptr, ' '), 0);
+  EXPECT_EQ(dispatchKey(toolkit, nullptr, ' '), EventResult::consumed);
   EXPECT_EQ(editText(buffer), "ab ");
   dispatchKey(toolkit, nullptr, keyHome);
   dispatchKey(toolkit, nullptr, keyDelete);
   EXPECT_EQ(editText(buffer), "b ");
   for (const KeyCode other : {13, 9, 27, 0x48FF, 0x50FF, 127, 31, 0}) {
-    EXPECT_EQ(dispatchKey(toolkit, nullptr, other), 1) << other;
+    EXPECT_EQ(dispatchKey(toolkit, nullptr, other), EventResult::passOn) << other;
   }
   EXPECT_EQ(editText(buffer), "b ");
 }
@@ -150,7 +150,7 @@ TEST_F(TextFieldTest, TextBeyondTheBufferIsDropped) {
   setEditText(buffer, "");
   activateWidget(toolkit, field);
   for (int i = 0; i < 1030; ++i)
-    EXPECT_EQ(dispatchKey(toolkit, nullptr, 'y'), 0);
+    EXPECT_EQ(dispatchKey(toolkit, nullptr, 'y'), EventResult::consumed);
   EXPECT_EQ(editLength(buffer), 1027);
   EXPECT_EQ(editChars(buffer)[1027], '\0');
   useTestFont();
@@ -206,14 +206,14 @@ TEST_F(TextFieldTest, TheBlockCursorShowsOnlyWhileTheFieldHasTheFocus) {
 
 TEST_F(TextFieldTest, AnApplicationThatConsumesCreateLeavesTheFieldWithoutABuffer) {
   auto refuseCreate = [](Toolkit&, Widget*, std::int32_t code, WidgetEvent*) {
-    return code == create ? 0 : 1;
+    return code == create ? EventResult::consumed : EventResult::passOn;
   };
   Widget* field = createTextField(toolkit, nullptr, 1, 10, 10, 60, 12, refuseCreate, visible, "a");
   ASSERT_NE(field, nullptr);
   EXPECT_EQ(textFieldBuffer(field), nullptr);
   activateWidget(toolkit, field);
   useTestFont();
-  EXPECT_EQ(dispatchKey(toolkit, nullptr, 'a'), 0);
+  EXPECT_EQ(dispatchKey(toolkit, nullptr, 'a'), EventResult::consumed);
   dispatchMouse(toolkit, nullptr, 12, 12, 0, 1);
   drawWidgets(toolkit, nullptr);
   EXPECT_EQ(pixel(10, 10), 7);

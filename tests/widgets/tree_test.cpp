@@ -26,23 +26,23 @@ TEST_F(TreeTest, ChildrenArePlacedRelativeToTheirParentAndMoveWithIt) {
   EXPECT_EQ(button->rect.y, 268);
   EXPECT_EQ(window->parent, rootWidget(toolkit));
 
-  EXPECT_EQ(moveWidget(toolkit, window, 10, 20), -1);
+  EXPECT_TRUE(moveWidget(toolkit, window, 10, 20));
   EXPECT_EQ(window->rect.x, 10);
   EXPECT_EQ(button->rect.x, 78);
   EXPECT_EQ(button->rect.y, 284);
-  EXPECT_EQ(moveWidget(toolkit, button, 0, 0), -1);
+  EXPECT_TRUE(moveWidget(toolkit, button, 0, 0));
   EXPECT_EQ(button->rect.x, 10);
 
   Rect r;
-  EXPECT_EQ(parentRect(button, r), -1);
+  EXPECT_TRUE(parentRect(button, r));
   EXPECT_EQ(r.x, 10);
-  EXPECT_EQ(clientRect(button, r), -1);
+  EXPECT_TRUE(clientRect(button, r));
   EXPECT_EQ(r.x, 0);
   EXPECT_EQ(r.w, 60);
-  EXPECT_EQ(widgetRect(nullptr, r), 0);
+  EXPECT_FALSE(widgetRect(nullptr, r));
   EXPECT_EQ(r.w, 0);
-  EXPECT_EQ(resizeWidget(toolkit, button, 0, 5), 0);
-  EXPECT_EQ(setWidgetRect(toolkit, button, 1, 2, 30, 40), -1);
+  EXPECT_FALSE(resizeWidget(toolkit, button, 0, 5));
+  EXPECT_TRUE(setWidgetRect(toolkit, button, 1, 2, 30, 40));
   EXPECT_EQ(button->rect.x, 11);
   EXPECT_EQ(button->rect.h, 40);
 }
@@ -72,7 +72,7 @@ TEST_F(TreeTest, SiblingOrderFollowsCreationActivationAndReordering) {
   EXPECT_EQ(childIds(parent), (std::vector<std::int32_t>{1, 2, 3}));
   EXPECT_EQ(hitTest(toolkit, nullptr, 10, 10), a);
 
-  EXPECT_EQ(reorderWidget(c, 1), 0);
+  reorderWidget(c, 1);
   EXPECT_EQ(childIds(parent), (std::vector<std::int32_t>{1, 3, 2}));
   reorderWidget(a, -1);
   EXPECT_EQ(childIds(parent), (std::vector<std::int32_t>{3, 1, 2}));
@@ -105,30 +105,30 @@ TEST_F(TreeTest, SiblingOrderFollowsCreationActivationAndReordering) {
 
 TEST_F(TreeTest, CallbackAndKindHandlerAreCalledInTheContractsOrder) {
   std::vector<std::string> order;
-  std::int32_t callbackResult = 1;
+  EventResult callbackResult = EventResult::passOn;
   auto callback = [&](Toolkit&, Widget*, std::int32_t code, WidgetEvent*) {
     order.push_back("app" + std::to_string(code));
     return callbackResult;
   };
   auto handler = [&](Toolkit&, Widget*, std::int32_t code, WidgetEvent*) {
     order.push_back("kind" + std::to_string(code));
-    return 5;
+    return EventResult::consumed;
   };
   Widget* w = createWidget(toolkit, nullptr, WidgetKind::label, 1, 0, 0, 5, 5, callback, handler,
                            nullptr, visible);
   EXPECT_EQ(order, (std::vector<std::string>{"kind1", "app1", "app3", "kind3", "app4", "kind4"}));
 
   order.clear();
-  EXPECT_EQ(sendEvent(toolkit, w, draw, nullptr), 5);
-  callbackResult = 0;
-  EXPECT_EQ(sendEvent(toolkit, w, draw, nullptr), 0);
-  EXPECT_EQ(sendEvent(toolkit, w, create, nullptr), 0);
+  EXPECT_EQ(sendEvent(toolkit, w, draw, nullptr), EventResult::consumed);  // the handler's
+  callbackResult = EventResult::consumed;
+  EXPECT_EQ(sendEvent(toolkit, w, draw, nullptr), EventResult::consumed);
+  EXPECT_EQ(sendEvent(toolkit, w, create, nullptr), EventResult::consumed);
   EXPECT_EQ(order, (std::vector<std::string>{"app5", "kind5", "app5", "kind1", "app1"}));
 
   order.clear();
-  EXPECT_EQ(destroyWidget(toolkit, w), -1);
+  EXPECT_TRUE(destroyWidget(toolkit, w));
   EXPECT_EQ(order, (std::vector<std::string>{"app2", "kind2"}));
-  EXPECT_EQ(sendEvent(toolkit, nullptr, draw, nullptr), 1);
+  EXPECT_EQ(sendEvent(toolkit, nullptr, draw, nullptr), EventResult::passOn);
 }
 
 TEST_F(TreeTest, AKindHandlerCallsTheApplicationCallbackAgainForEventsLetThrough) {
@@ -145,7 +145,7 @@ TEST_F(TreeTest, AKindHandlerCallsTheApplicationCallbackAgainForEventsLetThrough
 
   // A callback that consumes the press is asked once and the button does nothing.
   log.clear();
-  log.result = 0;
+  log.result = EventResult::consumed;
   dispatchMouse(toolkit, nullptr, 20, 15, 0, 1);
   EXPECT_EQ(log.count(4, press), 1);
   EXPECT_EQ(button->flags & pressed, 0u);
@@ -156,7 +156,7 @@ TEST_F(TreeTest, DestructionVisitsChildrenFirstAndBackMostSiblingFirst) {
   std::vector<std::int32_t> destroyed;
   auto callback = [&](Toolkit&, Widget* w, std::int32_t code, WidgetEvent*) {
     if (code == destroy) destroyed.push_back(w->id);
-    return 1;
+    return EventResult::passOn;
   };
   Widget* top = createWidget(toolkit, nullptr, WidgetKind::window, 1, 0, 0, 9, 9, callback, nullptr,
                              nullptr, visible);
@@ -167,11 +167,11 @@ TEST_F(TreeTest, DestructionVisitsChildrenFirstAndBackMostSiblingFirst) {
   createWidget(toolkit, b, WidgetKind::label, 5, 0, 0, 9, 9, callback, nullptr, nullptr, visible);
   createWidget(toolkit, top, WidgetKind::label, 6, 0, 0, 9, 9, callback, nullptr, nullptr, visible);
 
-  EXPECT_EQ(destroyWidget(toolkit, top), -1);
+  EXPECT_TRUE(destroyWidget(toolkit, top));
   EXPECT_EQ(destroyed, (std::vector<std::int32_t>{6, 5, 4, 3, 2, 1}));
   EXPECT_EQ(rootWidget(toolkit)->firstChild, nullptr);
-  EXPECT_EQ(destroyWidget(toolkit, nullptr), 0);
-  EXPECT_EQ(destroyWidget(toolkit, rootWidget(toolkit)), 0);
+  EXPECT_FALSE(destroyWidget(toolkit, nullptr));
+  EXPECT_FALSE(destroyWidget(toolkit, rootWidget(toolkit)));
 }
 
 TEST_F(TreeTest, DestroyingTheCaptureOrFocusWidgetLeavesNoDanglingReference) {
@@ -182,8 +182,8 @@ TEST_F(TreeTest, DestroyingTheCaptureOrFocusWidgetLeavesNoDanglingReference) {
   destroyWidget(toolkit, button);
   EXPECT_EQ(captureWidget(toolkit), nullptr);
   EXPECT_EQ(focusWidget(toolkit), nullptr);
-  EXPECT_EQ(dispatchMouse(toolkit, nullptr, 30, 15, 0, 0), 0);
-  EXPECT_EQ(dispatchKey(toolkit, nullptr, 'a'), 1);
+  EXPECT_EQ(dispatchMouse(toolkit, nullptr, 30, 15, 0, 0), EventResult::passOn);
+  EXPECT_EQ(dispatchKey(toolkit, nullptr, 'a'), EventResult::passOn);
 }
 
 TEST_F(TreeTest, ACallbackMayDestroyItsOwnWidgetWhileHandlingAClick) {
@@ -192,15 +192,15 @@ TEST_F(TreeTest, ACallbackMayDestroyItsOwnWidgetWhileHandlingAClick) {
     if (code == click) {
       ++clicks;
       destroyWidget(tk, w);
-      return 0;
+      return EventResult::consumed;
     }
-    return 1;
+    return EventResult::passOn;
   };
   Widget* parent = createWindow(toolkit, nullptr, 0, 0, 0, 200, 200, nullptr, visible);
   createButton(toolkit, parent, 1, 10, 10, 60, 16, callback, visible, "");
   dispatchMouse(toolkit, nullptr, 20, 15, 0, 1);
   // Release and a pointer move in the same call: the move must not reach the freed button.
-  EXPECT_EQ(dispatchMouse(toolkit, nullptr, 21, 15, 0, 0), 1);
+  EXPECT_EQ(dispatchMouse(toolkit, nullptr, 21, 15, 0, 0), EventResult::consumed);
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(parent->firstChild, nullptr);
   EXPECT_EQ(captureWidget(toolkit), nullptr);
@@ -208,10 +208,10 @@ TEST_F(TreeTest, ACallbackMayDestroyItsOwnWidgetWhileHandlingAClick) {
 }
 
 TEST_F(TreeTest, NoneArgumentsAreRefusedQuietly) {
-  EXPECT_EQ(showWidget(toolkit, nullptr), 0);
+  EXPECT_FALSE(showWidget(toolkit, nullptr));
   EXPECT_EQ(activateWidget(toolkit, nullptr), nullptr);
   EXPECT_EQ(setCapture(toolkit, nullptr), nullptr);
-  EXPECT_EQ(moveWidget(toolkit, nullptr, 1, 1), 0);
+  EXPECT_FALSE(moveWidget(toolkit, nullptr, 1, 1));
   EXPECT_EQ(widgetExtra(nullptr), nullptr);
 }
 
