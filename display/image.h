@@ -67,11 +67,12 @@ std::int32_t putImage(Screen& screen, DrawTarget target, float x, float y,
 // error found before anything is written.
 LoadResult loadImageFile(Screen& screen, const std::string& fileName,
                          std::span<std::uint8_t> destination);
-// The bits per pixel a BMP file's header declares (1, 4, 8, 24, ...); 0 for bytes that do not
-// open with a BMP header. For telling why a file could not be loaded.
-std::int32_t bmpBitsPerPixel(std::span<const std::uint8_t> file);
 // The same from a file's bytes in memory; loadImageFile reads the file and calls this.
 LoadResult loadImageMemory(Screen& screen, std::span<const std::uint8_t> file,
                            std::span<std::uint8_t> destination);
+// A file's bytes into an image block of bytesPerPixel as loadImageMemory puts them, with no
+// screen and leaving every palette as it is: a BMP's colour table is not used.
+LoadResult readImageBlock(std::span<const std::uint8_t> file, std::span<std::uint8_t> destination,
+                          std::int32_t bytesPerPixel);
 
 }  // namespace squish::display

@@ -59,17 +59,23 @@ std::unique_ptr<widgets::BitmapFont> buildBuiltinFont(widgets::Toolkit& toolkit)
 }
 
 // The first of the panel's font files that loads ("6x8.bmp" from the working directory, then
-// the installed one); loading may change the screen palette, so the palette is saved before and
-// restored after. Without a loadable file the built-in copy of the same sheet is used, so the
-// panel always has text.
+// the installed one). Without a loadable file the built-in copy of the same sheet is used, so
+// the panel always has text.
 void loadPanelFont(SettingsPanel& panel, widgets::Toolkit& toolkit) {
-  widgets::savePalette(toolkit);
   for (const std::string& fileName : panel.fontFiles) {
     panel.panelFont = widgets::loadFont(toolkit, fontCellWidth, fontCellHeight, fileName);
-    if (panel.panelFont) break;
+    if (panel.panelFont) return;
   }
+  panel.panelFont = buildBuiltinFont(toolkit);
+}
+
+// When the panel gets its font it also passes the palette through the toolkit's saved copy,
+// which keeps 6-bit levels: every colour comes back as its 6-bit level widened again. The
+// default palette's colours come back unchanged; a BITMAP image's (100, 100, 100) shows as
+// (101, 101, 101) from then on, in the window and in every picture taken.
+void settlePaletteToSixBits(widgets::Toolkit& toolkit) {
+  widgets::savePalette(toolkit);
   widgets::restorePalette(toolkit);
-  if (!panel.panelFont) panel.panelFont = buildBuiltinFont(toolkit);
 }
 
 // ---- Click actions ----
@@ -133,7 +139,10 @@ widgets::EventResult panelCallback(SettingsPanel& panel, sim::SimSettings& setti
                                    std::int32_t code, widgets::WidgetEvent* /*event*/) {
   switch (code) {
     case widgets::create:
-      if (!panel.panelFont) loadPanelFont(panel, toolkit);
+      if (!panel.panelFont) {
+        loadPanelFont(panel, toolkit);
+        settlePaletteToSixBits(toolkit);
+      }
       return widgets::EventResult::passOn;
     case widgets::destroy:
       if (panel.panelFont) widgets::freeFont(toolkit, std::move(panel.panelFont));

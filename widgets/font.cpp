@@ -7,6 +7,7 @@
 #include <new>
 
 #include "display/draw.h"
+#include "files/whole_file.h"
 
 namespace squish::widgets {
 
@@ -67,11 +68,15 @@ std::unique_ptr<BitmapFont> loadFont(Toolkit& toolkit, std::int32_t cellWidth,
       display::createImage(screen, static_cast<std::int32_t>(width),
                            static_cast<std::int32_t>(height), display::defaultColour);
   if (sheet.empty()) return nullptr;
-  const display::LoadResult result = display::loadImageFile(screen, fileName, sheet);
-  // The loader writes the file's own size into the header; any other size than the sheet's
-  // would make the glyphs read the wrong pixels, so such a file is refused.
+  // The sheet takes the image's pixels only: the font's colours are its own business, so the
+  // file's colour table is not used. The file's own size goes into the header; any other size
+  // than the sheet's would make the glyphs read the wrong pixels, so such a file is refused.
+  const files::WholeFile file = files::readWholeFile(fileName);
   std::unique_ptr<BitmapFont> font;
-  if (result == display::loaded) font = buildFont(toolkit, cellWidth, cellHeight, sheet);
+  if (file.ok() &&
+      display::readImageBlock(file.data(), sheet, screen.bytesPerPixel) == display::loaded) {
+    font = buildFont(toolkit, cellWidth, cellHeight, sheet);
+  }
   display::destroyImage(sheet);
   return font;
 }

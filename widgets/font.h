@@ -23,7 +23,7 @@ struct BitmapFont {
 
 // Loads the sheet file (16 * cellWidth by 16 * cellHeight pixels) and builds the font. Null
 // when the file cannot be loaded or its image is not exactly that size at the screen's depth.
-// Loading a BMP may change the screen palette: bracket with savePalette/restorePalette.
+// The palette stays as it is: a BMP sheet's colour table is not used.
 std::unique_ptr<BitmapFont> loadFont(Toolkit& toolkit, std::int32_t cellWidth,
                                      std::int32_t cellHeight, const std::string& fileName);
 // Builds a font from a sheet image block. Null when there is no screen, a cell size is below 1

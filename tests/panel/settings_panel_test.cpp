@@ -257,7 +257,7 @@ TEST(SettingsPanelFont, BuiltInSheetIsUsedWhenTheFontFileIsMissing) {
   EXPECT_EQ(widgets::currentFont(h.toolkit), h.panel.panelFont.get());
 }
 
-TEST(SettingsPanelFont, FontFileInTheWorkingDirectoryIsPreferredAndKeepsThePalette) {
+TEST(SettingsPanelFont, FontFileInTheWorkingDirectoryIsPreferredAndLeavesItsColoursOut) {
   PanelHarness h;
   // A sheet whose "A" is a solid cell, unlike the built-in one.
   std::string source = "== 65\n";
@@ -268,14 +268,17 @@ TEST(SettingsPanelFont, FontFileInTheWorkingDirectoryIsPreferredAndKeepsThePalet
   const std::vector<std::uint8_t> bmp = tools::encodeSheetBmp(parsed.sheet);
   std::ofstream("6x8.bmp", std::ios::binary)
       .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
-  const auto paletteBefore = h.screen.palette;
+  // A colour between the screen's 6-bit levels, as a BITMAP image may bring: (100, 100, 100).
+  h.screen.palette[40] = 0x646464;
+  auto expectedPalette = h.screen.palette;
+  expectedPalette[40] = 0x656565;
 
   h.open();
   h.drawOnClearPage();
   expectGlyphAt(h, 23, 12, parsed.sheet, 'A', inkColour, faceColour);
   expectGlyphAt(h, 29, 12, parsed.sheet, 'p', inkColour, faceColour);  // blank in this sheet
-  // The file's colour table was loaded with it and then put back.
-  EXPECT_EQ(h.screen.palette, paletteBefore);
+  // The file's colour table is not used; the palette comes back at 6-bit levels.
+  EXPECT_EQ(h.screen.palette, expectedPalette);
 }
 
 // Writes a sheet whose glyph `code` is a solid cell, unlike the built-in one, as a BMP file.
