@@ -41,9 +41,9 @@ bool cutGlyph(display::Screen& screen, BitmapFont& font, std::span<std::uint8_t>
   const auto stride = static_cast<std::size_t>(font.glyphStride);
   const std::span<std::uint8_t> glyph =
       std::span<std::uint8_t>(font.glyphs).subspan(static_cast<std::size_t>(k) * stride, stride);
-  if (display::getImage(screen, sheet, static_cast<float>(left), static_cast<float>(top),
-                        static_cast<float>(left + font.cellWidth - 1),
-                        static_cast<float>(top + font.cellHeight - 1), glyph) != 0) {
+  if (!display::getImage(screen, sheet, static_cast<float>(left), static_cast<float>(top),
+                         static_cast<float>(left + font.cellWidth - 1),
+                         static_cast<float>(top + font.cellHeight - 1), glyph)) {
     return false;
   }
   if (bytesPerPixel == 1) {
