@@ -2,6 +2,7 @@
 // the loaders rely on (which failures leave the size known, which leave it unknown), and every
 // read is checked against the file's length.
 #include "display/bmp_decoder.h"
+#include "display/byte_fields.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,19 +18,6 @@ constexpr std::int32_t maxWidth = 8191;
 constexpr std::int32_t minHeight = -32768;  // a top-down file's height still fits the header
 constexpr std::int32_t maxHeight = 65535;
 constexpr std::uint64_t maxColours = 256;
-
-// Little-endian fields at a position the caller has checked to lie within the bytes.
-std::uint32_t u16At(std::span<const std::uint8_t> bytes, std::size_t at) {
-  return bytes[at] | static_cast<std::uint32_t>(bytes[at + 1]) << 8;
-}
-
-std::uint32_t u32At(std::span<const std::uint8_t> bytes, std::size_t at) {
-  return u16At(bytes, at) | u16At(bytes, at + 2) << 16;
-}
-
-bool holds(std::span<const std::uint8_t> bytes, std::uint64_t at, std::uint64_t count) {
-  return at <= bytes.size() && count <= bytes.size() - at;
-}
 
 bool isIndexedDepth(std::uint32_t bits) {
   return bits == 1 || bits == 4 || bits == 8;

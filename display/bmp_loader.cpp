@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "display/bmp_decoder.h"
+#include "display/byte_fields.h"
 #include "display/image.h"
 #include "files/whole_file.h"
 
@@ -14,18 +15,6 @@ namespace {
 
 constexpr std::size_t paletteDumpBytes = 1024;
 constexpr std::int64_t headerBytes = 4;
-
-std::uint32_t u16At(std::span<const std::uint8_t> bytes, std::size_t at) {
-  return bytes[at] | static_cast<std::uint32_t>(bytes[at + 1]) << 8;
-}
-
-std::uint32_t u32At(std::span<const std::uint8_t> bytes, std::size_t at) {
-  return u16At(bytes, at) | u16At(bytes, at + 2) << 16;
-}
-
-bool holds(std::span<const std::uint8_t> bytes, std::uint64_t at, std::uint64_t count) {
-  return at <= bytes.size() && count <= bytes.size() - at;
-}
 
 bool isRawDump(std::span<const std::uint8_t> file) {
   return file[0] == 0xFD || file[0] == 0xFE;
