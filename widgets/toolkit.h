@@ -117,8 +117,8 @@ struct Widget {
 };
 
 // Everything the toolkit remembers between calls. One per program, owned by its entry point;
-// every toolkit operation takes it first. Its destructor releases every widget still alive
-// without sending events.
+// every operation that reads or changes it takes it first (those that only follow a widget's
+// own links do not). Its destructor releases every widget still alive without sending events.
 struct Toolkit {
   display::Screen* screen = nullptr;  // drawn on and read from; not owned
   Widget* root = nullptr;             // owned; made on first need
