@@ -5,6 +5,7 @@
 //   overlays, widgets, show (paced: only when the picture will be shown).
 #include "app/frame_loop.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ostream>
 #include <thread>
@@ -13,7 +14,9 @@
 #include "app/render.h"
 #include "app/scene_image.h"
 #include "app/screen_mapping.h"
+#include "app/session_recording.h"
 #include "app/table_slots.h"
+#include "app/world_files.h"
 #include "display/presenter.h"
 #include "scene/scene_reader.h"
 #include "sim/default_scene.h"
@@ -33,6 +36,8 @@ constexpr widgets::KeyCode escapeKey = 27;
 constexpr widgets::KeyCode ctrlQKey = 17;
 constexpr widgets::KeyCode f1Key = 0x3BFF;
 constexpr widgets::KeyCode f3Key = 0x3DFF;
+constexpr widgets::KeyCode f5Key = 0x3FFF;
+constexpr widgets::KeyCode f6Key = 0x40FF;
 constexpr widgets::KeyCode f9Key = 0x43FF;
 constexpr widgets::KeyCode f12Key = 0x86FF;
 constexpr std::int32_t rightButton = 2;
@@ -80,6 +85,7 @@ void readSceneFiles(ProgramState& program) {
 void readInput(ProgramState& program) {
   display::ScreenLock snapshot(program.screen.screenLock);
   FrameState& f = program.frame;
+  ++program.passesRead;
   f.pendingKey = widgets::readKeyCode(program.toolkit);
   f.previousButtons = f.mouseButtons;
   display::readMouse(program.screen, f.mouseX, f.mouseY, f.mouseWheel, f.mouseButtons);
@@ -184,6 +190,12 @@ void actOnKey(ProgramState& program, widgets::KeyCode key, double now) {
     case f12Key:
       requestShot(program.pictureKeys);
       break;
+    case f5Key:
+      saveWorldKey(program, now);
+      break;
+    case f6Key:
+      loadWorldKey(program, now);
+      break;
     case escapeKey:
       overlays.help = false;
       break;
@@ -255,7 +267,28 @@ void drawPicture(ProgramState& program, double now) {
   display::copyPage(screen, -1, -1);
 }
 
+// The frame a scene build belongs to: the start-up build counts as frame 1.
+std::int64_t buildFrame(const ProgramState& program) {
+  return std::max<std::int64_t>(program.passesRead, 1);
+}
+
+// A replayed session's seed for this build, else --seed, else the clock.
+std::int32_t sceneSeed(ProgramState& program) {
+  if (program.nextScriptSeed < program.scriptSeeds.size() &&
+      program.scriptSeeds[program.nextScriptSeed].frame <= buildFrame(program)) {
+    return program.scriptSeeds[program.nextScriptSeed++].seed;
+  }
+  if (program.fixedSeed) return *program.fixedSeed;
+  return display::saturatedInt32(display::timerSeconds(program.screen));
+}
+
 }  // namespace
+
+void seedSceneBuild(ProgramState& program) {
+  const std::int32_t seed = sceneSeed(program);
+  if (program.session != nullptr) program.session->recordSeed(buildFrame(program), seed);
+  display::seedRandom(program.random, program.screen, static_cast<double>(seed));
+}
 
 bool startUp(ProgramState& program) {
   if (!display::openScreen(program.screen, screenMode, 8, 2, 0, 0)) return false;
@@ -266,9 +299,11 @@ bool startUp(ProgramState& program) {
 }
 
 void buildScene(ProgramState& program) {
-  const double seed = program.fixedSeed ? static_cast<double>(*program.fixedSeed)
-                                        : display::timerSeconds(program.screen);
-  display::seedRandom(program.random, program.screen, seed);
+  if (program.startWorld != nullptr) {
+    if (applySavedWorld(program, *program.startWorld)) return;
+    tell(program.notices, "cannot load the world again: out of memory; building the scenes");
+  }
+  seedSceneBuild(program);
   sim::clearWorld(program.world);
   if (hasDefaultScene(program.sceneArguments)) {
     sim::buildDefaultScene(program.world, program.settings);

@@ -10,8 +10,13 @@ namespace squish::app {
 
 const char* const headlessUsage =
     "usage: squish-headless [--frames N] [--input FILE] [--seed N] [--dump FILE] [--shot FILE]\n"
-    "                       [--record FILE.gif] [--record-every K] [--reference-step] [--help]\n"
-    "                       [--version] [--] [SCENE ...]\n";
+    "                       [--reference-step] [--load FILE] [--record FILE.gif] [--record-every "
+    "K]\n"
+    "                       [--help] [--version] [--] [SCENE ...]\n"
+    "Input file lines: FRAME mouse X Y | down B | up B | wheel D | keydown S [extended] |\n"
+    "                  keyup S [extended] | char C | focus in | focus out | close | seed N\n"
+    "(seed N: the next scene build in frame FRAME or later uses seed N, as squish\n"
+    " --record-session writes them)\n";
 
 HeadlessOptionsResult parseHeadlessOptions(std::span<const std::string> arguments) {
   constexpr std::int64_t int32Min = std::numeric_limits<std::int32_t>::min();
@@ -25,6 +30,7 @@ HeadlessOptionsResult parseHeadlessOptions(std::span<const std::string> argument
       fileOption("--input", options.inputFile),
       fileOption("--dump", options.dumpFile),
       fileOption("--shot", options.shotFile),
+      fileOption("--load", options.loadFile),
       fileOption("--record", options.recordFile),
       numberOption("--record-every", 1, maxFrames, options.recordEvery),
       flagOption("--reference-step", options.referenceStep),

@@ -11,6 +11,7 @@
 #include "app/headless_options.h"
 #include "app/message_text.h"
 #include "app/screen_shot.h"
+#include "app/world_files.h"
 #include "files/whole_file.h"
 #include "pictures/gif_recording.h"
 
@@ -132,8 +133,11 @@ class Recorder {
 }  // namespace
 
 HeadlessProgram::HeadlessProgram(std::vector<std::string> sceneArguments, std::int32_t seed,
-                                 bool referenceStep, std::ostream* notices)
+                                 bool referenceStep, std::ostream* notices,
+                                 std::vector<ScriptedSeed> seeds,
+                                 const worlds::SavedWorld* startWorld)
     : sceneArguments_(std::move(sceneArguments)),
+      seeds_(std::move(seeds)),
       state_{.screen = screen_,
              .world = world_,
              .settings = settings_,
@@ -142,6 +146,8 @@ HeadlessProgram::HeadlessProgram(std::vector<std::string> sceneArguments, std::i
              .random = random_,
              .sceneArguments = sceneArguments_,
              .fixedSeed = seed,
+             .scriptSeeds = seeds_,
+             .startWorld = startWorld,
              .referenceStep = referenceStep,
              .notices = {notices, "squish-headless"}} {
   screen_.presenter = &presenter_;
@@ -165,25 +171,8 @@ bool HeadlessProgram::runFrame(const InputScript& script) {
   return !quit_;
 }
 
-std::optional<PanelSnapshot> HeadlessProgram::panelSnapshot() {
-  widgets::Widget* window = panel_.panelWindow;
-  if (window == nullptr) return std::nullopt;
-  PanelSnapshot snapshot;
-  snapshot.visible = (window->flags & widgets::visible) != 0;
-  snapshot.x = window->rect.x;
-  snapshot.y = window->rect.y;
-  for (std::int32_t n = 1; n <= panel::rowCount; ++n) {
-    snapshot.fields[n - 1] = panel::fieldText(toolkit_, window, panel::fieldIdBase + n);
-  }
-  snapshot.checks = {panel::isChecked(toolkit_, window, panel::showAtomsId),
-                     panel::isChecked(toolkit_, window, panel::showBondsId)};
-  return snapshot;
-}
-
 std::string HeadlessProgram::stateDump() {
-  return formatStateDump(
-      {framesRun_, state_.statistics.steps, state_.pacer.paused, quit_, state_.frame.heldAtom},
-      settings_, world_, panelSnapshot(), screen_.palette);
+  return programStateDump(state_, framesRun_, quit_);
 }
 
 int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
@@ -209,8 +198,20 @@ int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::
     script = std::move(*read);
   }
 
+  std::optional<worlds::SavedWorld> startWorld;
+  if (!options.loadFile.empty()) {
+    worlds::WorldRead read = readWorldFileAt(options.loadFile);
+    if (!read.world) {
+      err << "squish-headless: cannot load world file " << quotedName(options.loadFile) << ": "
+          << read.problem << "\n";
+      return usageError;
+    }
+    startWorld = std::move(read.world);
+  }
+
   const auto stopped = [stopSignal] { return stopSignal != nullptr && *stopSignal != 0; };
-  HeadlessProgram program(options.scenes, options.seed, options.referenceStep, &err);
+  HeadlessProgram program(options.scenes, options.seed, options.referenceStep, &err, script.seeds,
+                          startWorld ? &*startWorld : nullptr);
   if (!program.started()) {
     err << "squish-headless: cannot open the screen: " << program.screen().lastErrorText << "\n";
     return runError;

@@ -12,7 +12,6 @@
 
 #include "app/frame_loop.h"
 #include "app/input_script.h"
-#include "app/state_dump.h"
 #include "display/headless_presenter.h"
 
 namespace squish::app {
@@ -22,8 +21,12 @@ class HeadlessProgram {
   // Starts up and builds the scene; no frame has run yet. referenceStep steps with the plain
   // all-pairs step instead of the fast one. What the run could not do (an unreadable scene file,
   // a shortage of memory) is told on `notices`, one line each, when it is given.
+  // Scene builds take the seeds a replayed session gives, else `seed`. A start world, when
+  // given, is built instead of the scenes (it must outlive the program).
   HeadlessProgram(std::vector<std::string> sceneArguments, std::int32_t seed,
-                  bool referenceStep = false, std::ostream* notices = nullptr);
+                  bool referenceStep = false, std::ostream* notices = nullptr,
+                  std::vector<ScriptedSeed> seeds = {},
+                  const worlds::SavedWorld* startWorld = nullptr);
   ~HeadlessProgram();
   HeadlessProgram(const HeadlessProgram&) = delete;
   HeadlessProgram& operator=(const HeadlessProgram&) = delete;
@@ -53,9 +56,8 @@ class HeadlessProgram {
   ProgramState& state() { return state_; }
 
  private:
-  std::optional<PanelSnapshot> panelSnapshot();
-
   std::vector<std::string> sceneArguments_;
+  std::vector<ScriptedSeed> seeds_;
   display::HeadlessPresenter presenter_;
   display::Screen screen_;
   sim::World world_;

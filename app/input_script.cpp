@@ -151,21 +151,30 @@ InputScriptResult parseInputScript(std::string_view text) {
       parsed.error = "bad frame number " + quoted(words[0]);
     } else if (words.size() < 2) {
       parsed.error = "missing message kind";
+    } else if (words[1] == "seed") {
+      const auto seed =
+          words.size() == 3 ? parseWholeNumber(words[2], int32Min, int32Max) : std::nullopt;
+      if (seed) {
+        result.script.seeds.push_back({*frame, static_cast<std::int32_t>(*seed)});
+        continue;
+      }
+      parsed.error = "seed expects one whole number from " + std::to_string(int32Min) + " to " +
+                     std::to_string(int32Max);
     } else {
       parsed = parseMessage(words[1], std::span(words).subspan(2));
     }
     if (!parsed.error.empty()) {
       result.errorLine = lineNumber;
       result.error = "line " + std::to_string(lineNumber) + ": " + parsed.error;
-      result.script.messages.clear();
+      result.script = {};
       return result;
     }
     result.script.messages.push_back({*frame, parsed.message});
   }
 
-  std::stable_sort(
-      result.script.messages.begin(), result.script.messages.end(),
-      [](const ScriptedMessage& a, const ScriptedMessage& b) { return a.frame < b.frame; });
+  const auto byFrame = [](const auto& a, const auto& b) { return a.frame < b.frame; };
+  std::stable_sort(result.script.messages.begin(), result.script.messages.end(), byFrame);
+  std::stable_sort(result.script.seeds.begin(), result.script.seeds.end(), byFrame);
   return result;
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/frame_loop.h"
 #include "display/window_messages.h"
 
 namespace squish::app {
@@ -19,6 +20,7 @@ struct ScriptedMessage {
 
 struct InputScript {
   std::vector<ScriptedMessage> messages;  // sorted by frame; file order within a frame
+  std::vector<ScriptedSeed> seeds;        // the same
 };
 
 struct InputScriptResult {

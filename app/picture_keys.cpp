@@ -20,30 +20,6 @@ bool exists(const std::string& path) {
   return ::lstat(path.c_str(), &status) == 0;
 }
 
-// squish-YYYYMMDD-HHMMSS.EXT in the folder, or with -2, -3, ... when that name is taken.
-std::string freshName(const std::string& folder, const char* extension) {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char stamp[32];
-  std::strftime(stamp, sizeof stamp, "squish-%Y%m%d-%H%M%S", &local);
-  const std::string base = folder + "/" + stamp;
-  std::string name = base + extension;
-  for (int n = 2; exists(name); ++n)
-    name = base + "-" + std::to_string(n) + extension;
-  return name;
-}
-
-std::string shownName(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-void showNote(PictureKeys& keys, std::string note, double now) {
-  keys.note = std::move(note);
-  keys.noteUntil = now + pictureNoteSeconds;
-}
-
 std::string writeShot(pictures::Picture picture, std::string name) {
   const pictures::Encoded png = pictures::encodePng(picture);
   if (!png.ok()) return "screenshot not written: " + png.error;
@@ -89,6 +65,29 @@ bool recordsNow(const PictureKeys& keys, double now) {
 }
 
 }  // namespace
+
+std::string freshName(const std::string& folder, const char* extension) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "squish-%Y%m%d-%H%M%S", &local);
+  const std::string base = folder + "/" + stamp;
+  std::string name = base + extension;
+  for (int n = 2; exists(name); ++n)
+    name = base + "-" + std::to_string(n) + extension;
+  return name;
+}
+
+std::string shownName(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void showNote(PictureKeys& keys, std::string note, double now) {
+  keys.note = std::move(note);
+  keys.noteUntil = now + pictureNoteSeconds;
+}
 
 void requestShot(PictureKeys& keys) {
   if (!keys.folder.empty()) keys.shotWanted = true;

@@ -110,6 +110,23 @@ void reindexWorld(World& world) {
   }
 }
 
+bool restoreWorld(World& world, std::vector<Atom> atoms, std::vector<Bond> bonds,
+                  std::int32_t atomCount, std::int32_t bondCount, BondShortage shortage) {
+  if (atoms.empty() || bonds.empty() || atomCount < 0 || bondCount < 0 ||
+      std::ssize(atoms) - 1 < atomCount || std::ssize(bonds) - 1 < bondCount) {
+    return false;
+  }
+  world.atomCapacity = static_cast<std::int32_t>(atoms.size() - 1);
+  world.bondCapacity = static_cast<std::int32_t>(bonds.size() - 1);
+  world.atoms = std::move(atoms);
+  world.bonds = std::move(bonds);
+  world.atomCount = atomCount;
+  world.bondCount = bondCount;
+  world.impactBondShortage = shortage;
+  reindexWorld(world);
+  return true;
+}
+
 std::int32_t allocateAtom(World& world) {
   return allocateAtomAfter(world, 0);
 }

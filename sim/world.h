@@ -73,6 +73,11 @@ struct World {
 // are overwritten as slots are handed out again.
 void clearWorld(World& world);
 
+// Adopts whole tables read from elsewhere (a saved world): capacity = table size - 1. False, with
+// the world unchanged, when the tables do not fit the world's limits.
+bool restoreWorld(World& world, std::vector<Atom> atoms, std::vector<Bond> bonds,
+                  std::int32_t atomCount, std::int32_t bondCount, BondShortage shortage);
+
 // Rebuilds the indexes from the tables: for code that has written records or counts directly.
 void reindexWorld(World& world);
 

@@ -1,5 +1,5 @@
 // The JSON dump: exact float texts, the shape of a small world, the panel and the palette.
-#include "app/state_dump.h"
+#include "worlds/state_dump.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 
 #include "scene/scene_reader.h"
 
-namespace squish::app {
+namespace squish::worlds {
 namespace {
 
 // Each physics setting, set through its keyword in a scene, is that setting alone and shows in
@@ -122,4 +122,4 @@ TEST(StateDump, PanelAndEmptyTablesAndOverlargeCounts) {
 }
 
 }  // namespace
-}  // namespace squish::app
+}  // namespace squish::worlds

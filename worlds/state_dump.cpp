@@ -1,13 +1,13 @@
 // Writes the dump one line per atom and per bond, in slot order, with the keys in the order
 // the headless program's users rely on.
-#include "app/state_dump.h"
+#include "worlds/state_dump.h"
 
 #include <charconv>
 #include <cmath>
 
-#include "app/table_slots.h"
+#include <algorithm>
 
-namespace squish::app {
+namespace squish::worlds {
 namespace {
 
 class JsonWriter {
@@ -25,6 +25,13 @@ class JsonWriter {
   std::string out_;
 };
 
+// The slots to write: 1..count, never past the table.
+std::int32_t slotsInUse(std::int32_t count, std::size_t tableSize) {
+  const auto slots = static_cast<std::int64_t>(tableSize) - 1;
+  return static_cast<std::int32_t>(
+      std::clamp<std::int64_t>(count, 0, std::max<std::int64_t>(slots, 0)));
+}
+
 void writeSettings(JsonWriter& json, const sim::SimSettings& s) {
   json.key("settings").text("{");
   for (const sim::PhysicsSetting& setting : sim::physicsSettings)
@@ -35,7 +42,7 @@ void writeSettings(JsonWriter& json, const sim::SimSettings& s) {
 
 void writeAtoms(JsonWriter& json, const sim::World& world) {
   json.key("atoms").text("[");
-  const std::int32_t count = usedSlots(world.atomCount, world.atoms.size());
+  const std::int32_t count = slotsInUse(world.atomCount, world.atoms.size());
   for (std::int32_t i = 1; i <= count; ++i) {
     const sim::Atom& a = world.atoms[i];
     json.text(i == 1 ? "\n    [" : ",\n    [").number(std::int64_t{a.alive}).text(", ");
@@ -48,7 +55,7 @@ void writeAtoms(JsonWriter& json, const sim::World& world) {
 
 void writeBonds(JsonWriter& json, const sim::World& world) {
   json.key("bonds").text("[");
-  const std::int32_t count = usedSlots(world.bondCount, world.bonds.size());
+  const std::int32_t count = slotsInUse(world.bondCount, world.bonds.size());
   for (std::int32_t i = 1; i <= count; ++i) {
     const sim::Bond& b = world.bonds[i];
     json.text(i == 1 ? "\n    [" : ",\n    [").number(std::int64_t{b.alive}).text(", ");
@@ -116,9 +123,10 @@ std::string formatString(const std::string& bytes) {
 
 std::string formatStateDump(const RunSummary& run, const sim::SimSettings& settings,
                             const sim::World& world, const std::optional<PanelSnapshot>& panel,
-                            const std::array<std::uint32_t, 256>& palette) {
+                            const std::array<std::uint32_t, 256>& palette,
+                            std::string_view leadingEntries) {
   JsonWriter json;
-  json.text("{\n  ").key("frame").number(run.frame).text(",\n  ");
+  json.text("{\n  ").text(leadingEntries).key("frame").number(run.frame).text(",\n  ");
   json.key("steps").number(run.steps).text(",\n  ");
   json.key("paused").text(run.paused ? "true" : "false").text(",\n  ");
   json.key("quit").text(run.quit ? "true" : "false").text(",\n  ");
@@ -139,4 +147,4 @@ std::string formatStateDump(const RunSummary& run, const sim::SimSettings& setti
   return json.take();
 }
 
-}  // namespace squish::app
+}  // namespace squish::worlds
