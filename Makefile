@@ -58,7 +58,7 @@ tsan: deps
 # FUZZ_SECONDS on its corpus in build/fuzz/corpus, seeded from tests/corpus; findings go to
 # build/fuzz/findings. `make fuzz` runs them all; `make fuzz-step` only the fast-step one.
 FUZZ_SECONDS ?= 30
-FUZZ_TARGETS ?= step bmp scene input_script frame draw
+FUZZ_TARGETS ?= step bmp scene input_script frame draw world_file
 fuzz-build: deps
 	cmake -S . -B $(BUILD_TYPE_DIR)/fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
 	  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DSQUISH_TESTS=OFF -DSQUISH_FUZZ=ON
