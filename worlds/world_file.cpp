@@ -12,6 +12,7 @@
 #include <map>
 #include <new>
 #include <nlohmann/json.hpp>
+#include <type_traits>
 
 namespace squish::worlds {
 namespace {
@@ -48,6 +49,8 @@ Scalar scalarOf(Scalar::Type type, std::int64_t integer = 0, std::string text = 
   return scalar;
 }
 
+constexpr std::string_view nonFiniteWords[] = {"NaN", "Infinity", "-Infinity"};
+
 bool endsNumber(std::string_view text, std::size_t at) {
   return at >= text.size() ||
          std::string_view(",]} \t\r\n").find(text[at]) != std::string_view::npos;
@@ -59,32 +62,35 @@ bool endsNumber(std::string_view text, std::size_t at) {
 std::string prepareText(std::string_view text) {
   std::string out;
   out.reserve(text.size() + 64);
-  bool inString = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (inString) {
-      out += c;
-      if (c == '\\' && i + 1 < text.size()) {
-        out += text[++i];
-      } else if (c == '"') {
-        inString = false;
-      }
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t next = std::min(text.find_first_of("\"-NI", i), text.size());
+    out.append(text.substr(i, next - i));
+    i = next;
+    if (i == text.size()) break;
+    if (text[i] == '"') {
+      std::size_t close = i + 1;
+      while (close < text.size() && text[close] != '"')
+        close += text[close] == '\\' ? 2 : 1;
+      close = std::min(close + 1, text.size());
+      out.append(text.substr(i, close - i));
+      i = close;
       continue;
     }
-    if (c == '"') inString = true;
     if (text.substr(i, 2) == "-0" && endsNumber(text, i + 2)) {
       out.append("-0.0");
-      ++i;
+      i += 2;
       continue;
     }
-    for (const std::string_view word : {"NaN", "Infinity", "-Infinity"}) {
-      if (text.substr(i, word.size()) == word) {
-        out.append("\"").append(word).append("\"");
-        i += word.size();
-        break;
-      }
+    const auto word =
+        std::find_if(std::begin(nonFiniteWords), std::end(nonFiniteWords),
+                     [&](std::string_view w) { return text.substr(i, w.size()) == w; });
+    if (word != std::end(nonFiniteWords)) {
+      out.append("\"").append(*word).append("\"");
+      i += word->size();
+      continue;
     }
-    if (i < text.size()) out += text[i];
+    out += text[i++];
   }
   return out;
 }
@@ -103,17 +109,30 @@ class Problem {
   std::string text_;
 };
 
-bool readWhole(const std::string& where, const Scalar& value, std::int64_t low, std::int64_t high,
+// Where a value is: its JSON path, or a function that makes it, so that the path of each of a
+// million values is only written out for the one that is wrong.
+template <typename Where>
+std::string placeOf(const Where& where) {
+  if constexpr (std::is_invocable_v<Where>) {
+    return where();
+  } else {
+    return std::string(where);
+  }
+}
+
+template <typename Where>
+bool readWhole(const Where& where, const Scalar& value, std::int64_t low, std::int64_t high,
                std::int64_t& out, Problem& problem) {
   if (value.type != Scalar::Type::integer || value.integer < low || value.integer > high) {
-    return problem.report(where, "must be a whole number from " + std::to_string(low) + " to " +
-                                     std::to_string(high));
+    return problem.report(placeOf(where), "must be a whole number from " + std::to_string(low) +
+                                              " to " + std::to_string(high));
   }
   out = value.integer;
   return true;
 }
 
-bool readFloat(const std::string& where, const Scalar& value, float& out, Problem& problem) {
+template <typename Where>
+bool readFloat(const Where& where, const Scalar& value, float& out, Problem& problem) {
   switch (value.type) {
     case Scalar::Type::integer:
       out = static_cast<float>(value.integer);
@@ -122,9 +141,9 @@ bool readFloat(const std::string& where, const Scalar& value, float& out, Proble
       const char* end = value.text.data() + value.text.size();
       const auto result = std::from_chars(value.text.data(), end, out);
       if (result.ec == std::errc::result_out_of_range) {
-        return problem.report(where, "is out of the range of a float (write Infinity)");
+        return problem.report(placeOf(where), "is out of the range of a float (write Infinity)");
       }
-      return result.ec == std::errc{} || problem.report(where, "must be a number");
+      return result.ec == std::errc{} || problem.report(placeOf(where), "must be a number");
     }
     case Scalar::Type::text:
       if (value.text == "NaN") {
@@ -134,15 +153,16 @@ bool readFloat(const std::string& where, const Scalar& value, float& out, Proble
       } else if (value.text == "-Infinity") {
         out = -std::numeric_limits<float>::infinity();
       } else {
-        return problem.report(where, "must be a number");
+        return problem.report(placeOf(where), "must be a number");
       }
       return true;
     default:
-      return problem.report(where, "must be a number");
+      return problem.report(placeOf(where), "must be a number");
   }
 }
 
-bool readMark(const std::string& where, const Scalar& value, bool& out, Problem& problem) {
+template <typename Where>
+bool readMark(const Where& where, const Scalar& value, bool& out, Problem& problem) {
   std::int64_t mark = 0;
   if (!readWhole(where, value, -1, 0, mark, problem)) return false;
   out = mark == -1;
@@ -214,9 +234,9 @@ class WorldWalk {
     std::string out;
     for (const Level& level : levels_) {
       if (level.array) {
-        out += "[" + std::to_string(level.index) + "]";
+        out.append("[").append(std::to_string(level.index)).append("]");
       } else if (!level.key.empty() || &level != &levels_.front()) {
-        out += (out.empty() ? "" : ".") + level.key;
+        out.append(out.empty() ? "" : ".").append(level.key);
       }
     }
     return out;
@@ -310,12 +330,13 @@ class WorldWalk {
 
   bool finishRow() {
     const bool atoms = levels_[0].key == "atoms";
-    const std::string where = path();
     const std::size_t fields = atoms ? atomFields : bondFields;
     if (row_.size() != fields) {
-      return problem_.report(where, "must hold " + std::to_string(fields) + " numbers");
+      return problem_.report(path(), "must hold " + std::to_string(fields) + " numbers");
     }
-    const auto field = [&where](std::size_t i) { return where + "[" + std::to_string(i) + "]"; };
+    const auto field = [this](std::size_t i) {
+      return [this, i] { return path() + "[" + std::to_string(i) + "]"; };
+    };
     return atoms ? atomRow(field) : bondRow(field);
   }
 
