@@ -8,15 +8,16 @@
 #include "panel/settings_panel.h"
 #include "sim/step.h"
 #include "sim/vec2.h"
-#include "tests/app/headless_fixture.h"
+#include "tests/headless/headless_fixture.h"
 
 namespace squish::app {
 namespace {
 
-using testing::atFrame;
-using testing::expectSameWorld;
-using testing::runFrameWith;
-using testing::ScratchDir;
+using headless::HeadlessProgram;
+using headless::testing::atFrame;
+using headless::testing::expectSameWorld;
+using headless::testing::runFrameWith;
+using headless::testing::ScratchDir;
 
 // Three atoms in a row at world (0, 100), (10, 100), (20, 100) (screen (320, 380) onwards),
 // bonded 1-2 and 2-3, with no gravity so they stay put.

@@ -6,9 +6,9 @@
 
 #include <sstream>
 
-#include "tests/app/headless_fixture.h"
+#include "tests/headless/headless_fixture.h"
 
-namespace squish::app {
+namespace squish::headless {
 namespace {
 
 using testing::atFrame;
@@ -141,4 +141,4 @@ TEST(HeadlessPictures, PictureKeysWriteWhatWasShown) {
 }
 
 }  // namespace
-}  // namespace squish::app
+}  // namespace squish::headless

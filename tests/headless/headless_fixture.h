@@ -8,9 +8,9 @@
 #include <fstream>
 #include <string>
 
-#include "app/headless_program.h"
+#include "headless/headless_program.h"
 
-namespace squish::app::testing {
+namespace squish::headless::testing {
 
 // A directory of its own for each test, removed afterwards.
 class ScratchDir {
@@ -68,4 +68,4 @@ inline void expectSameWorld(const sim::World& expected, const sim::World& actual
   }
 }
 
-}  // namespace squish::app::testing
+}  // namespace squish::headless::testing

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "app/frame_loop.h"
-#include "app/input_script.h"
 #include "app/state_dump.h"
 #include "display/headless_presenter.h"
+#include "headless/input_script.h"
 
-namespace squish::app {
+namespace squish::headless {
 
 class HeadlessProgram {
  public:
@@ -48,12 +48,12 @@ class HeadlessProgram {
   widgets::Toolkit& toolkit() { return toolkit_; }
   panel::SettingsPanel& panel() { return panel_; }
   display::RandomGenerator& random() { return random_; }
-  FrameState& frame() { return state_.frame; }
-  PictureKeys& pictureKeys() { return state_.pictureKeys; }
-  ProgramState& state() { return state_; }
+  app::FrameState& frame() { return state_.frame; }
+  app::PictureKeys& pictureKeys() { return state_.pictureKeys; }
+  app::ProgramState& state() { return state_; }
 
  private:
-  std::optional<PanelSnapshot> panelSnapshot();
+  std::optional<app::PanelSnapshot> panelSnapshot();
 
   std::vector<std::string> sceneArguments_;
   display::HeadlessPresenter presenter_;
@@ -63,7 +63,7 @@ class HeadlessProgram {
   widgets::Toolkit toolkit_;
   panel::SettingsPanel panel_;
   display::RandomGenerator random_;
-  ProgramState state_;
+  app::ProgramState state_;
   bool started_ = false;
   std::int64_t framesRun_ = 0;
   bool quit_ = false;
@@ -77,4 +77,4 @@ class HeadlessProgram {
 int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
                 const volatile std::sig_atomic_t* stopSignal = nullptr);
 
-}  // namespace squish::app
+}  // namespace squish::headless

@@ -10,7 +10,7 @@
 
 #include "display/window_messages.h"
 
-namespace squish::app {
+namespace squish::headless {
 
 struct ScriptedMessage {
   std::int64_t frame = 0;
@@ -34,4 +34,4 @@ InputScriptResult parseInputScript(std::string_view text);
 // The messages to deliver right before frame (numbered from 1).
 std::span<const ScriptedMessage> messagesForFrame(const InputScript& script, std::int64_t frame);
 
-}  // namespace squish::app
+}  // namespace squish::headless
