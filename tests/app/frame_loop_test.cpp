@@ -260,7 +260,7 @@ TEST(FrameLoop, ApplyWritesTheFieldsAndRestartKeepsThem) {
 
   program.frame().heldAtom = 3;
   click(program, restartX, restartY);
-  EXPECT_EQ(program.panel().restartRequested, 0);
+  EXPECT_FALSE(program.panel().restartRequested);
   EXPECT_EQ(program.frame().heldAtom, 0);
   EXPECT_EQ(program.settings().atomSpace, 20.0f);
   EXPECT_EQ(program.world().atomCount, 237);
@@ -275,7 +275,7 @@ TEST(FrameLoop, QuitEndsTheLoopAtTheStartOfTheNextFrame) {
   runFrameWith(program, atFrame(program, "down left"));
   const sim::World before = program.world();
   EXPECT_TRUE(runFrameWith(program, atFrame(program, "up left")));  // Quit pressed: still steps
-  EXPECT_NE(program.panel().quitRequested, 0);
+  EXPECT_TRUE(program.panel().quitRequested);
   EXPECT_NE(before.atoms[1].pos.y, program.world().atoms[1].pos.y);
   const std::int64_t frames = program.framesRun();
   EXPECT_FALSE(runFrameWith(program, atFrame(program, "mouse 1 1")));
