@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "files/whole_file.h"
 #include "headless/headless_program.h"
 
 namespace squish::headless::testing {
@@ -34,6 +35,11 @@ class ScratchDir {
  private:
   std::filesystem::path path_;
 };
+
+// The file's bytes, or none when it cannot be read.
+inline std::string fileBytes(const std::string& path) {
+  return files::readWholeFile(path).bytes;
+}
 
 // Runs one frame with the script's lines for that frame ("FRAME KIND ARGS" text, where FRAME
 // is the number of the frame about to run).
