@@ -176,7 +176,7 @@ void actOnKey(ProgramState& program, widgets::KeyCode key, double now) {
       break;
     case 'r':
     case 'R':
-      program.panel.restartRequested = -1;
+      program.panel.restartRequested = true;
       break;
     case f1Key:
       overlays.help = !overlays.help;
@@ -200,7 +200,7 @@ void actOnKey(ProgramState& program, widgets::KeyCode key, double now) {
       overlays.help = false;
       break;
     case ctrlQKey:
-      program.panel.quitRequested = -1;
+      program.panel.quitRequested = true;
       break;
     default:
       break;
@@ -311,14 +311,14 @@ void buildScene(ProgramState& program) {
     readSceneFiles(program);
   }
   program.frame.heldAtom = 0;
-  program.panel.quitRequested = 0;
-  program.panel.restartRequested = 0;
+  program.panel.quitRequested = false;
+  program.panel.restartRequested = false;
 }
 
 bool runFrame(ProgramState& program) {
   display::Screen& screen = program.screen;
   if (screen.presenter != nullptr) screen.presenter->beforeFrame(screen);
-  if (program.panel.quitRequested != 0) return false;
+  if (program.panel.quitRequested) return false;
   const double start = display::timerSeconds(screen);
   beginPass(program.pacer, start);
   countPass(program.statistics, start);
@@ -334,8 +334,8 @@ bool runFrame(ProgramState& program) {
     panel::showSettingsPanel(program.panel, program.toolkit, program.settings);
     program.overlays.help = false;
   }
-  if (f.quitChord) program.panel.quitRequested = -1;
-  if (program.panel.restartRequested != 0) {
+  if (f.quitChord) program.panel.quitRequested = true;
+  if (program.panel.restartRequested) {
     buildScene(program);
     return true;
   }

@@ -8,7 +8,7 @@
 #include <ctime>
 #include <system_error>
 
-#include "app/screen_shot.h"
+#include "app/screen_picture.h"
 #include "files/whole_file.h"
 #include "pictures/png_file.h"
 

@@ -9,21 +9,21 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_program.h"
 #include "app/render.h"
 #include "bench/bench_scenes.h"
+#include "headless/headless_program.h"
 
 namespace squish::bench {
 namespace {
 
 // A headless run of the default scene whose world and settings are then replaced by the scene's.
-void loadScene(app::HeadlessProgram& program, const Scene& scene) {
+void loadScene(headless::HeadlessProgram& program, const Scene& scene) {
   program.world() = scene.world;
   program.settings() = scene.settings;
 }
 
 void wholeFrames(benchmark::State& state, const Scene& scene) {
-  app::HeadlessProgram program({}, 1);
+  headless::HeadlessProgram program({}, 1);
   loadScene(program, scene);
   int frames = 0;
   for (auto _ : state) {
@@ -39,7 +39,7 @@ void wholeFrames(benchmark::State& state, const Scene& scene) {
 }
 
 void drawingOnly(benchmark::State& state, const Scene& scene) {
-  app::HeadlessProgram program({}, 1);
+  headless::HeadlessProgram program({}, 1);
   loadScene(program, scene);
   app::RenderScratch scratch;
   for (auto _ : state) {

@@ -93,11 +93,11 @@ void actOnClick(SettingsPanel& panel, widgets::Toolkit& toolkit, sim::SimSetting
       widgets::hideWidget(toolkit, panel.panelWindow);
       break;
     case restartId:
-      panel.restartRequested = -1;
+      panel.restartRequested = true;
       widgets::hideWidget(toolkit, panel.panelWindow);
       break;
     case quitId:
-      panel.quitRequested = -1;
+      panel.quitRequested = true;
       widgets::hideWidget(toolkit, panel.panelWindow);
       break;
     default:

@@ -28,12 +28,12 @@ inline constexpr std::int32_t fieldIdBase = 200;
 inline constexpr auto rowCount = static_cast<std::int32_t>(sim::physicsSettings.size());
 
 // The panel's state, owned by the program's entry point next to the toolkit and the settings.
-// The frame loop tests the two request flags (0 or -1) and clears them at each scene start.
+// The frame loop tests the two request flags and clears them at each scene start.
 struct SettingsPanel {
   widgets::Widget* panelWindow = nullptr;  // made by the first showSettingsPanel
   std::unique_ptr<widgets::BitmapFont> panelFont;
-  std::int32_t quitRequested = 0;
-  std::int32_t restartRequested = 0;
+  bool quitRequested = false;
+  bool restartRequested = false;
   // The font sheet files tried in order before the built-in copy; the programs add the
   // installed data folder's sheet after the working directory's.
   std::vector<std::string> fontFiles{"6x8.bmp"};

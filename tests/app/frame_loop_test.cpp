@@ -8,15 +8,16 @@
 #include "panel/settings_panel.h"
 #include "sim/step.h"
 #include "sim/vec2.h"
-#include "tests/app/headless_fixture.h"
+#include "tests/headless/headless_fixture.h"
 
 namespace squish::app {
 namespace {
 
-using testing::atFrame;
-using testing::expectSameWorld;
-using testing::runFrameWith;
-using testing::ScratchDir;
+using headless::HeadlessProgram;
+using headless::testing::atFrame;
+using headless::testing::expectSameWorld;
+using headless::testing::runFrameWith;
+using headless::testing::ScratchDir;
 
 // Three atoms in a row at world (0, 100), (10, 100), (20, 100) (screen (320, 380) onwards),
 // bonded 1-2 and 2-3, with no gravity so they stay put.
@@ -259,7 +260,7 @@ TEST(FrameLoop, ApplyWritesTheFieldsAndRestartKeepsThem) {
 
   program.frame().heldAtom = 3;
   click(program, restartX, restartY);
-  EXPECT_EQ(program.panel().restartRequested, 0);
+  EXPECT_FALSE(program.panel().restartRequested);
   EXPECT_EQ(program.frame().heldAtom, 0);
   EXPECT_EQ(program.settings().atomSpace, 20.0f);
   EXPECT_EQ(program.world().atomCount, 237);
@@ -274,7 +275,7 @@ TEST(FrameLoop, QuitEndsTheLoopAtTheStartOfTheNextFrame) {
   runFrameWith(program, atFrame(program, "down left"));
   const sim::World before = program.world();
   EXPECT_TRUE(runFrameWith(program, atFrame(program, "up left")));  // Quit pressed: still steps
-  EXPECT_NE(program.panel().quitRequested, 0);
+  EXPECT_TRUE(program.panel().quitRequested);
   EXPECT_NE(before.atoms[1].pos.y, program.world().atoms[1].pos.y);
   const std::int64_t frames = program.framesRun();
   EXPECT_FALSE(runFrameWith(program, atFrame(program, "mouse 1 1")));

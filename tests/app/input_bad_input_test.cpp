@@ -6,14 +6,15 @@
 #include <limits>
 
 #include "display/input.h"
-#include "tests/app/headless_fixture.h"
+#include "tests/headless/headless_fixture.h"
 
 namespace squish::app {
 namespace {
 
 using display::MessageKind;
 using display::WindowMessage;
-using testing::runFrameWith;
+using headless::HeadlessProgram;
+using headless::testing::runFrameWith;
 
 constexpr std::int32_t intMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t intMin = std::numeric_limits<std::int32_t>::min();

@@ -7,15 +7,17 @@
 
 #include "panel/settings_panel.h"
 #include "sim/step.h"
-#include "tests/app/headless_fixture.h"
+#include "tests/headless/headless_fixture.h"
 
 namespace squish::app {
 namespace {
 
-using testing::atFrame;
-using testing::expectSameWorld;
-using testing::runFrameWith;
-using testing::ScratchDir;
+using headless::HeadlessProgram;
+using headless::runHeadless;
+using headless::testing::atFrame;
+using headless::testing::expectSameWorld;
+using headless::testing::runFrameWith;
+using headless::testing::ScratchDir;
 
 // Typed characters, as the window delivers them.
 constexpr const char* pauseKey = "char 112";   // p

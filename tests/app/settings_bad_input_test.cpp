@@ -8,11 +8,13 @@
 
 #include "display/window_messages.h"
 #include "panel/settings_panel.h"
-#include "tests/app/headless_fixture.h"
+#include "tests/headless/headless_fixture.h"
 #include "widgets/widget_tree.h"
 
 namespace squish::app {
 namespace {
+
+using headless::HeadlessProgram;
 
 constexpr int framesPerRun = 1000;
 // Thirty-three runs of one setting each: fewer frames keep the test short.
@@ -105,7 +107,7 @@ class Program {
 TEST(AbsurdSettings, AppliedThroughThePanelEveryFrameStillFinishes) {
   for (const std::string& value : absurdValues) {
     SCOPED_TRACE(value);
-    testing::ScratchDir dir;
+    headless::testing::ScratchDir dir;
     Program program({dir.write("small.txt", smallScene)});
     ASSERT_TRUE(program.started());
     program.applyToEveryField(value);
@@ -126,7 +128,7 @@ TEST(AbsurdSettings, SetByASceneFileEveryFrameStillFinishes) {
   const char* keys[] = {"ATOMSIZE",       "ATOMSPACE",  "MAXSPEED",     "YGRAVITY",
                         "XGRAVITY",       "BOUNDDECAY", "DEFORMFACTOR", "DEFORMTHRESHOLD",
                         "BREAKTHRESHOLD", "STIFFNESS",  "BONDTHRESHOLD"};
-  testing::ScratchDir dir;
+  headless::testing::ScratchDir dir;
   for (const std::string& value : absurdValues) {
     SCOPED_TRACE(value);
     std::string text = "BOX=0,100,4,3,14,0\n";
@@ -144,7 +146,7 @@ TEST(AbsurdSettings, SetByASceneFileEveryFrameStillFinishes) {
 // One setting at a time, the others sane: each absurd value meets the ordinary values of the
 // rest of the step, which all-absurd runs never show.
 TEST(AbsurdSettings, EachSettingAloneThroughThePanelKeepsFramesFinishing) {
-  testing::ScratchDir dir;
+  headless::testing::ScratchDir dir;
   for (std::int32_t row = 1; row <= panel::rowCount; ++row) {
     for (const char* value : {"1e999", "-1e30", "0"}) {
       SCOPED_TRACE(std::to_string(row) + " = " + std::string(value));

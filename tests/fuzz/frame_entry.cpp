@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/headless_program.h"
+#include "headless/headless_program.h"
 #include "panel/settings_panel.h"
 #include "tests/fuzz/byte_reader.h"
 #include "tests/fuzz/fuzz_entries.h"
@@ -204,7 +204,7 @@ class Driver {
   }
 
   ByteReader& in_;
-  app::HeadlessProgram program_;
+  headless::HeadlessProgram program_;
 };
 
 }  // namespace

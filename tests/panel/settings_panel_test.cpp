@@ -120,8 +120,8 @@ TEST(SettingsPanel, ApplyReadsEveryFieldAndTheCheckBoxes) {
   // The panel stays open with the texts as typed.
   EXPECT_TRUE(h.windowVisible());
   EXPECT_EQ(allFieldTexts(h), typed);
-  EXPECT_EQ(h.panel.restartRequested, 0);
-  EXPECT_EQ(h.panel.quitRequested, 0);
+  EXPECT_FALSE(h.panel.restartRequested);
+  EXPECT_FALSE(h.panel.quitRequested);
 }
 
 TEST(SettingsPanel, TypedEditTakesEffectOnApply) {
@@ -163,8 +163,8 @@ TEST(SettingsPanel, CloseRestartAndQuitHideTheWindowAndRaiseTheirRequests) {
   h.clickWidget(2);  // "Close" after unticking changes nothing
   EXPECT_FALSE(h.windowVisible());
   EXPECT_EQ(h.settings.showBonds, 1);
-  EXPECT_EQ(h.panel.restartRequested, 0);
-  EXPECT_EQ(h.panel.quitRequested, 0);
+  EXPECT_FALSE(h.panel.restartRequested);
+  EXPECT_FALSE(h.panel.quitRequested);
   // Hidden widgets keep their state until the next refresh.
   EXPECT_EQ(isChecked(h.toolkit, h.panel.panelWindow, 6), 0);
 
@@ -173,13 +173,13 @@ TEST(SettingsPanel, CloseRestartAndQuitHideTheWindowAndRaiseTheirRequests) {
   EXPECT_EQ(isChecked(h.toolkit, h.panel.panelWindow, 6), 1);
   h.clickWidget(3);
   EXPECT_FALSE(h.windowVisible());
-  EXPECT_EQ(h.panel.restartRequested, -1);
-  EXPECT_EQ(h.panel.quitRequested, 0);
+  EXPECT_TRUE(h.panel.restartRequested);
+  EXPECT_FALSE(h.panel.quitRequested);
 
   h.open();
   h.clickWidget(4);
   EXPECT_FALSE(h.windowVisible());
-  EXPECT_EQ(h.panel.quitRequested, -1);
+  EXPECT_TRUE(h.panel.quitRequested);
 
   h.open();
   hideSettingsPanel(h.panel, h.toolkit);
@@ -195,8 +195,8 @@ TEST(SettingsPanel, ClicksOnLabelsFieldsAndTheWindowDoNothing) {
   h.click(150, 10);  // the window's face beside "Close"
   EXPECT_TRUE(h.windowVisible());
   EXPECT_EQ(h.settings.atomSize, 4.0f);
-  EXPECT_EQ(h.panel.restartRequested, 0);
-  EXPECT_EQ(h.panel.quitRequested, 0);
+  EXPECT_FALSE(h.panel.restartRequested);
+  EXPECT_FALSE(h.panel.quitRequested);
 }
 
 TEST(SettingsPanel, HelpersIgnoreMissingWidgetsAndWrongKinds) {

@@ -10,7 +10,7 @@
 #include "app/world_files.h"
 #include "headless_fixture.h"
 
-namespace squish::app {
+namespace squish::headless {
 namespace {
 
 using testing::ScratchDir;
@@ -50,7 +50,7 @@ TEST(WorldFiles, AHundredFramesSavedAndLoadedThenAHundredMoreAreTwoHundred) {
   HeadlessProgram first({}, 1);
   for (int frame = 1; frame <= 100; ++frame)
     testing::runFrameWith(first, frame == 50 ? "50 char 32\n" : "");
-  const std::string saved = dir.write("half.world.json", worldFileText(first.state()));
+  const std::string saved = dir.write("half.world.json", app::worldFileText(first.state()));
   const std::string second = dir.write("second.txt", "50 char 32\n");
   ASSERT_EQ(
       runWith({"--load", saved, "--frames", "100", "--input", second, "--dump", dir.path("b.json")},
@@ -101,7 +101,7 @@ TEST(WorldFiles, ARecordedSessionReadsBackAsItsMessagesAndSeeds) {
       {MessageKind::close},
   };
   {
-    SessionRecording session(path);
+    app::SessionRecording session(path);
     ASSERT_EQ(session.error(), "");
     session.recordSeed(1, -17);
     for (std::size_t i = 0; i < messages.size(); ++i)
@@ -125,4 +125,4 @@ TEST(WorldFiles, ARecordedSessionReadsBackAsItsMessagesAndSeeds) {
 }
 
 }  // namespace
-}  // namespace squish::app
+}  // namespace squish::headless

@@ -8,9 +8,10 @@
 #include <fstream>
 #include <string>
 
-#include "app/headless_program.h"
+#include "files/whole_file.h"
+#include "headless/headless_program.h"
 
-namespace squish::app::testing {
+namespace squish::headless::testing {
 
 // A directory of its own for each test, removed afterwards.
 class ScratchDir {
@@ -34,6 +35,11 @@ class ScratchDir {
  private:
   std::filesystem::path path_;
 };
+
+// The file's bytes, or none when it cannot be read.
+inline std::string fileBytes(const std::string& path) {
+  return files::readWholeFile(path).bytes;
+}
 
 // Runs one frame with the script's lines for that frame ("FRAME KIND ARGS" text, where FRAME
 // is the number of the frame about to run).
@@ -68,4 +74,4 @@ inline void expectSameWorld(const sim::World& expected, const sim::World& actual
   }
 }
 
-}  // namespace squish::app::testing
+}  // namespace squish::headless::testing

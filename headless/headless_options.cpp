@@ -1,12 +1,12 @@
 // Reads the squish-headless command line through the shared option reader.
-#include "app/headless_options.h"
+#include "headless/headless_options.h"
 
 #include <array>
 #include <limits>
 
 #include "app/command_line.h"
 
-namespace squish::app {
+namespace squish::headless {
 
 const char* const headlessUsage =
     "usage: squish-headless [--frames N] [--input FILE] [--seed N] [--dump FILE] [--shot FILE]\n"
@@ -25,21 +25,21 @@ HeadlessOptionsResult parseHeadlessOptions(std::span<const std::string> argument
   HeadlessOptions& options = result.options;
   std::int64_t seed = options.seed;
   const std::array table = {
-      numberOption("--frames", 0, maxFrames, options.frames),
-      numberOption("--seed", int32Min, int32Max, seed),
-      fileOption("--input", options.inputFile),
-      fileOption("--dump", options.dumpFile),
-      fileOption("--shot", options.shotFile),
-      fileOption("--load", options.loadFile),
-      fileOption("--record", options.recordFile),
-      numberOption("--record-every", 1, maxFrames, options.recordEvery),
-      flagOption("--reference-step", options.referenceStep),
-      flagOption("--help", options.help),
-      flagOption("--version", options.version),
+      app::numberOption("--frames", 0, maxFrames, options.frames),
+      app::numberOption("--seed", int32Min, int32Max, seed),
+      app::fileOption("--input", options.inputFile),
+      app::fileOption("--dump", options.dumpFile),
+      app::fileOption("--shot", options.shotFile),
+      app::fileOption("--load", options.loadFile),
+      app::fileOption("--record", options.recordFile),
+      app::numberOption("--record-every", 1, maxFrames, options.recordEvery),
+      app::flagOption("--reference-step", options.referenceStep),
+      app::flagOption("--help", options.help),
+      app::flagOption("--version", options.version),
   };
-  result.error = readCommandLine(arguments, table, options.scenes);
+  result.error = app::readCommandLine(arguments, table, options.scenes);
   options.seed = static_cast<std::int32_t>(seed);
   return result;
 }
 
-}  // namespace squish::app
+}  // namespace squish::headless

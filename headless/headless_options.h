@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace squish::app {
+namespace squish::headless {
 
 inline constexpr std::int64_t maxFrames = std::numeric_limits<std::int32_t>::max();
 
@@ -45,4 +45,4 @@ HeadlessOptionsResult parseHeadlessOptions(std::span<const std::string> argument
 // The usage of squish-headless, one option list per line.
 extern const char* const headlessUsage;
 
-}  // namespace squish::app
+}  // namespace squish::headless

@@ -11,7 +11,7 @@
 #include "app/frame_loop.h"
 #include "display/window_messages.h"
 
-namespace squish::app {
+namespace squish::headless {
 
 struct ScriptedMessage {
   std::int64_t frame = 0;
@@ -20,7 +20,7 @@ struct ScriptedMessage {
 
 struct InputScript {
   std::vector<ScriptedMessage> messages;  // sorted by frame; file order within a frame
-  std::vector<ScriptedSeed> seeds;        // the same
+  std::vector<app::ScriptedSeed> seeds;   // the same
 };
 
 struct InputScriptResult {
@@ -36,4 +36,4 @@ InputScriptResult parseInputScript(std::string_view text);
 // The messages to deliver right before frame (numbered from 1).
 std::span<const ScriptedMessage> messagesForFrame(const InputScript& script, std::int64_t frame);
 
-}  // namespace squish::app
+}  // namespace squish::headless
