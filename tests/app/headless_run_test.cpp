@@ -38,14 +38,14 @@ TEST(HeadlessRun, UsageErrorsExitWithTwoAndOneLineBeforeAnyFrame) {
   const std::string bad = dir.write("bad.txt", "# fine\n1 mouse 1 2\n\n2 wheel 0\n");
   // A word of the input quoted in a message is cut short and its control bytes escaped.
   const std::string noisy = dir.write("noisy.txt", "1 \x1b[2J" + std::string(5000, 'k') + "\n");
-  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-           {"--bogus", "--dump", dump},
-           {"--dump", dump, "--frames", "many"},
-           {"--dump", dump, "--input", dir.path("missing.txt")},
-           {"--dump", dump, "--input", bad},
-           {"--dump", dump, "--input", noisy},
-           {"--dump", dump, "--input", dir.path("")},
-           {"--dump", dump, "--input", "/dev/zero"}}) {
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"--bogus", "--dump", dump},
+                                             {"--dump", dump, "--frames", "many"},
+                                             {"--dump", dump, "--input", dir.path("missing.txt")},
+                                             {"--dump", dump, "--input", bad},
+                                             {"--dump", dump, "--input", noisy},
+                                             {"--dump", dump, "--input", dir.path("")},
+                                             {"--dump", dump, "--input", "/dev/zero"}}) {
     const RunResult r = run(arguments);
     EXPECT_EQ(r.status, 2) << arguments.back();
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
@@ -179,8 +179,8 @@ TEST(HeadlessRun, WhatCouldNotBeDoneIsToldOnOneLineEach) {
                                           "BOX=-5,5,10,10,9,0\n");
   std::ostringstream notices;
   HeadlessProgram program({dir.path("missing\x1b.txt"), scene}, 1, false, &notices);
-  EXPECT_EQ(program.world().atomCount, 100);
-  program.world().faults.failFrom = program.world().faults.growths + 3;
+  EXPECT_EQ(program.world().atomCount(), 100);
+  program.world().faults().failFrom = program.world().faults().growths + 3;
   for (int frame = 0; frame < 10; ++frame)
     ASSERT_TRUE(program.runFrame());
   EXPECT_EQ(notices.str(), "squish-headless: cannot read scene file '" +
