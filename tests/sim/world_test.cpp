@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
+#include "sim/builders.h"
+#include "sim/step.h"
 #include "tests/sim/test_world.h"
 
 namespace squish::sim {
@@ -163,6 +168,72 @@ TEST(WorldStore, BondExistsCountsOnlyLiveBondsBelowTheCount) {
   addTestBond(world, 1, 3, 10.0f);
   EXPECT_TRUE(bondExists(world, 1, 3));
   EXPECT_FALSE(bondExists(world, 2, 3)) << "slot 2 still holds a live 2-3 but lies above the count";
+}
+
+// A world's tables as a file would hold them.
+struct Tables {
+  std::vector<Atom> atoms;
+  std::vector<Bond> bonds;
+};
+
+Tables tablesOf(const World& world) {
+  return {{world.atoms().begin(), world.atoms().end()},
+          {world.bonds().begin(), world.bonds().end()}};
+}
+
+TEST(WorldInvariants, HoldThroughEveryChangeAndRestoringRefusesTablesThatBreakThem) {
+  SimSettings settings;
+  settings.bondThreshold = -1.0f;  // every contact glues
+  World world;
+  EXPECT_EQ(validateWorld(world), "");
+  buildBox(world, settings, 0.0f, 0.0f, 6, 5, 9, 0.3f);
+  buildTriangle(world, settings, 100.0f, 0.0f, 4, 3, 0.0f);
+  freeBond(world, 7);
+  allocateAtom(world);  // reserved, never filled
+  for (int step = 0; step < 20; ++step)
+    stepWorld(world, settings);
+  EXPECT_EQ(validateWorld(world), "");
+
+  // Tables that hold go in whole: the same world, whose indexes answer as the original's.
+  World restored;
+  Tables tables = tablesOf(world);
+  ASSERT_TRUE(restoreWorld(restored, tables.atoms, tables.bonds, world.atomCount(),
+                           world.bondCount(), BondShortage::memory));
+  EXPECT_TRUE(testing::sameWorld(restored, world));
+  EXPECT_EQ(restored.impactBondShortage(), BondShortage::memory);
+  EXPECT_EQ(validateWorld(restored), "");
+  for (std::int32_t a = 1; a <= 12; ++a) {
+    for (std::int32_t b = 1; b <= 12; ++b)
+      EXPECT_EQ(bondExists(restored, a, b), bondExists(world, a, b)) << a << "-" << b;
+  }
+  EXPECT_EQ(allocateBond(restored), allocateBond(world));
+  EXPECT_EQ(allocateAtom(restored), world.atomCount());
+
+  // Tables that break an invariant, or memory that runs out, leave the world as it was.
+  const World before = restored;
+  const auto refused = [&](Tables broken, std::int32_t atomCount, std::int32_t bondCount,
+                           BondShortage shortage = BondShortage::none) {
+    return !restoreWorld(restored, std::move(broken.atoms), std::move(broken.bonds), atomCount,
+                         bondCount, shortage) &&
+           testing::sameWorld(restored, before) && validateWorld(restored).empty();
+  };
+  const std::int32_t atoms = world.atomCount();
+  const std::int32_t bonds = world.bondCount();
+  EXPECT_TRUE(refused({{Atom{}}, tables.bonds}, 0, bonds)) << "no atom slot at all";
+  EXPECT_TRUE(refused(tables, world.atomCapacity() + 1, bonds)) << "count past the capacity";
+  EXPECT_TRUE(refused(tables, -1, bonds));
+  EXPECT_TRUE(refused(tables, atoms, world.bondCapacity() + 1));
+  EXPECT_TRUE(refused(tables, atoms, bonds, static_cast<BondShortage>(3)));
+  Tables outside = tables;
+  outside.bonds[bonds].alive = true;
+  outside.bonds[bonds].atomB = world.atomCapacity() + 1;
+  EXPECT_TRUE(refused(outside, atoms, bonds)) << "a live bond naming an atom past the table";
+  outside.bonds[bonds].atomB = 0;
+  EXPECT_TRUE(refused(outside, atoms, bonds));
+  EXPECT_FALSE(refused(outside, atoms, bonds - 1)) << "a slot above the count is not read";
+  restored = before;
+  restored.faults().failFrom = restored.faults().growths + 1;
+  EXPECT_TRUE(refused(tables, atoms, bonds)) << "no memory for the indexes";
 }
 
 TEST(VectorHelpers, ClampCapsEachComponentAndNegativeLimitsFlipToTheirOpposite) {
