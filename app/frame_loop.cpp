@@ -15,7 +15,6 @@
 #include "app/scene_image.h"
 #include "app/screen_mapping.h"
 #include "app/session_recording.h"
-#include "app/table_slots.h"
 #include "app/world_files.h"
 #include "display/presenter.h"
 #include "scene/scene_reader.h"
@@ -60,7 +59,7 @@ void tellOnce(Notices& notices, bool& told, std::string_view line) {
 void loadImageForScene(ProgramState& program, const std::string& fileName, std::int32_t width,
                        std::int32_t height, std::vector<std::uint8_t>& image) {
   const SceneImageLoad load =
-      loadSceneImage(program.screen, program.world.faults, fileName, width, height, image);
+      loadSceneImage(program.screen, program.world.faults(), fileName, width, height, image);
   if (load.problem != SceneImageProblem::none)
     tell(program.notices, sceneImageNotice(fileName, load));
 }
@@ -107,22 +106,23 @@ void updateHeldAtom(ProgramState& program) {
   } else if (f.mouseButtons == 0) {
     f.heldAtom = 0;
   }
-  if (f.heldAtom > 0 && (!isAtomSlot(program.world, f.heldAtom) ||
-                         program.world.atoms[f.heldAtom].alive != sim::yes)) {
+  if (f.heldAtom > 0 &&
+      (f.heldAtom > program.world.atomCount() || !program.world.atoms()[f.heldAtom].alive)) {
     f.heldAtom = 0;
   }
 }
 
 // Every atom that shares a bond slot with the held one, broken bonds included, moves with it.
+// Only live bonds are sure to name atoms of the table.
 void moveNeighbours(sim::World& world, std::int32_t held) {
-  const sim::Vec2 vel = world.atoms[held].vel;
-  const std::int32_t count = usedSlots(world.bondCount, world.bonds.size());
+  const sim::Vec2 vel = world.atoms()[held].vel;
+  const std::int32_t count = world.bondCount();
   for (std::int32_t i = 1; i <= count; ++i) {
-    const sim::Bond& bond = world.bonds[i];
+    const sim::Bond& bond = world.bonds()[i];
     const std::int32_t other = bond.atomA == held   ? bond.atomB
                                : bond.atomB == held ? bond.atomA
                                                     : 0;
-    if (other != 0 && isAtomSlot(world, other)) world.atoms[other].vel = vel;
+    if (other >= 1 && other <= world.atomCapacity()) world.velocity(other) = vel;
   }
 }
 
@@ -130,9 +130,9 @@ void dragHeldAtom(ProgramState& program) {
   updateHeldAtom(program);
   const FrameState& f = program.frame;
   if (f.heldAtom <= 0) return;
-  sim::Atom& atom = program.world.atoms[f.heldAtom];
-  atom.vel.x = f.mouseWorldX - atom.pos.x;
-  atom.vel.y = f.mouseWorldY - atom.pos.y;
+  sim::World& world = program.world;
+  const sim::Vec2 pos = world.atoms()[f.heldAtom].pos;
+  sim::vecSet(world.velocity(f.heldAtom), f.mouseWorldX - pos.x, f.mouseWorldY - pos.y);
   if ((f.mouseButtons & rightButton) != 0) moveNeighbours(program.world, f.heldAtom);
 }
 
@@ -140,13 +140,12 @@ void dragHeldAtom(ProgramState& program) {
 void kickAtoms(ProgramState& program) {
   sim::World& world = program.world;
   const double maxSpeed = program.settings.maxSpeed;
-  const std::int32_t count = usedSlots(world.atomCount, world.atoms.size());
+  const std::int32_t count = world.atomCount();
   for (std::int32_t i = 1; i <= count; ++i) {
-    sim::Atom& atom = world.atoms[i];
-    if (atom.alive != sim::yes) continue;
+    if (!world.atoms()[i].alive) continue;
     const double r1 = display::randomUnit(program.random, 1);
     const double r2 = display::randomUnit(program.random, 1);
-    sim::vecSet(atom.vel, static_cast<float>((r2 - 0.5) * maxSpeed * 2.0),
+    sim::vecSet(world.velocity(i), static_cast<float>((r2 - 0.5) * maxSpeed * 2.0),
                 static_cast<float>((r1 - 0.5) * maxSpeed * 2.0));
   }
 }
@@ -209,7 +208,7 @@ void actOnKey(ProgramState& program, widgets::KeyCode key, double now) {
 
 void reportShortages(ProgramState& program) {
   Notices& notices = program.notices;
-  switch (program.world.impactBondShortage) {
+  switch (program.world.impactBondShortage()) {
     case sim::BondShortage::none:
       break;
     case sim::BondShortage::limit:
@@ -248,7 +247,7 @@ void drawPicture(ProgramState& program, double now) {
   renderWorld(screen, program.world, program.settings, program.renderScratch);
   if (overlays.statistics) {
     writeStatisticsLine(overlays.statisticsText, program.statistics, program.pacer,
-                        program.world.atomCount, program.world.bondCount);
+                        program.world.atomCount(), program.world.bondCount());
   } else {
     overlays.statisticsText.clear();
   }

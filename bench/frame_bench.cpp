@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
     scenes.push_back(kickedCloud(atoms));
   }
   for (const Scene& scene : scenes) {
-    const std::string key = scene.name + "/" + std::to_string(scene.world.atomCount);
+    const std::string key = scene.name + "/" + std::to_string(scene.world.atomCount());
     benchmark::RegisterBenchmark(("frame/" + key).c_str(), wholeFrames, scene)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("draw/" + key).c_str(), drawingOnly, scene)
@@ -94,10 +94,10 @@ int main(int argc, char** argv) {
 
   std::printf("\n%-8s %8s %14s %14s\n", "scene", "atoms", "frames/s", "draws/s");
   for (const Scene& scene : scenes) {
-    const std::string key = scene.name + "/" + std::to_string(scene.world.atomCount);
+    const std::string key = scene.name + "/" + std::to_string(scene.world.atomCount());
     const double frames = rateOf(reporter, "frame/" + key);
     if (frames == 0.0) continue;
-    std::printf("%-8s %8d %14.1f %14.1f\n", scene.name.c_str(), scene.world.atomCount, frames,
+    std::printf("%-8s %8d %14.1f %14.1f\n", scene.name.c_str(), scene.world.atomCount(), frames,
                 rateOf(reporter, "draw/" + key));
   }
   return 0;

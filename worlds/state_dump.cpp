@@ -5,8 +5,6 @@
 #include <charconv>
 #include <cmath>
 
-#include <algorithm>
-
 namespace squish::worlds {
 namespace {
 
@@ -25,11 +23,9 @@ class JsonWriter {
   std::string out_;
 };
 
-// The slots to write: 1..count, never past the table.
-std::int32_t slotsInUse(std::int32_t count, std::size_t tableSize) {
-  const auto slots = static_cast<std::int64_t>(tableSize) - 1;
-  return static_cast<std::int32_t>(
-      std::clamp<std::int64_t>(count, 0, std::max<std::int64_t>(slots, 0)));
+// The dump writes the records' marks as -1 for true and 0 for false.
+std::int64_t dumpedTruth(bool mark) {
+  return mark ? -1 : 0;
 }
 
 void writeSettings(JsonWriter& json, const sim::SimSettings& s) {
@@ -42,23 +38,23 @@ void writeSettings(JsonWriter& json, const sim::SimSettings& s) {
 
 void writeAtoms(JsonWriter& json, const sim::World& world) {
   json.key("atoms").text("[");
-  const std::int32_t count = slotsInUse(world.atomCount, world.atoms.size());
+  const std::int32_t count = world.atomCount();
   for (std::int32_t i = 1; i <= count; ++i) {
-    const sim::Atom& a = world.atoms[i];
-    json.text(i == 1 ? "\n    [" : ",\n    [").number(std::int64_t{a.alive}).text(", ");
+    const sim::Atom& a = world.atoms()[i];
+    json.text(i == 1 ? "\n    [" : ",\n    [").number(dumpedTruth(a.alive)).text(", ");
     json.number(a.pos.x).text(", ").number(a.pos.y).text(", ");
     json.number(a.vel.x).text(", ").number(a.vel.y).text(", ");
-    json.number(std::int64_t{a.placed}).text(", ").number(std::int64_t{a.colour}).text("]");
+    json.number(dumpedTruth(a.placed)).text(", ").number(std::int64_t{a.colour}).text("]");
   }
   json.text(count > 0 ? "\n  ],\n" : "],\n");
 }
 
 void writeBonds(JsonWriter& json, const sim::World& world) {
   json.key("bonds").text("[");
-  const std::int32_t count = slotsInUse(world.bondCount, world.bonds.size());
+  const std::int32_t count = world.bondCount();
   for (std::int32_t i = 1; i <= count; ++i) {
-    const sim::Bond& b = world.bonds[i];
-    json.text(i == 1 ? "\n    [" : ",\n    [").number(std::int64_t{b.alive}).text(", ");
+    const sim::Bond& b = world.bonds()[i];
+    json.text(i == 1 ? "\n    [" : ",\n    [").number(dumpedTruth(b.alive)).text(", ");
     json.number(std::int64_t{b.atomA}).text(", ").number(std::int64_t{b.atomB}).text(", ");
     json.number(b.spacing).text(", ").number(b.restLength).text(", ");
     json.number(std::int64_t{b.colour}).text("]");
@@ -131,10 +127,10 @@ std::string formatStateDump(const RunSummary& run, const sim::SimSettings& setti
   json.key("paused").text(run.paused ? "true" : "false").text(",\n  ");
   json.key("quit").text(run.quit ? "true" : "false").text(",\n  ");
   writeSettings(json, settings);
-  json.text("  ").key("atomCount").number(std::int64_t{world.atomCount}).text(", ");
-  json.key("atomCapacity").number(std::int64_t{world.atomCapacity}).text(", ");
-  json.key("bondCount").number(std::int64_t{world.bondCount}).text(", ");
-  json.key("bondCapacity").number(std::int64_t{world.bondCapacity}).text(",\n  ");
+  json.text("  ").key("atomCount").number(std::int64_t{world.atomCount()}).text(", ");
+  json.key("atomCapacity").number(std::int64_t{world.atomCapacity()}).text(", ");
+  json.key("bondCount").number(std::int64_t{world.bondCount()}).text(", ");
+  json.key("bondCapacity").number(std::int64_t{world.bondCapacity()}).text(",\n  ");
   json.key("heldAtom").number(std::int64_t{run.heldAtom}).text(",\n  ");
   writeAtoms(json, world);
   json.text("  ");

@@ -355,8 +355,8 @@ class WorldWalk {
         !readWhole(field(6), row_[6], int32Min, int32Max, colour, problem_)) {
       return false;
     }
-    atom.alive = alive ? sim::yes : sim::no;
-    atom.placed = placed ? sim::yes : sim::no;
+    atom.alive = alive;
+    atom.placed = placed;
     atom.colour = static_cast<std::int32_t>(colour);
     return grow(got_.atoms, atom, sim::maxAtoms);
   }
@@ -377,7 +377,7 @@ class WorldWalk {
         !readWhole(field(5), row_[5], int32Min, int32Max, colour, problem_)) {
       return false;
     }
-    bond.alive = alive ? sim::yes : sim::no;
+    bond.alive = alive;
     bond.atomA = static_cast<std::int32_t>(atomA);
     bond.atomB = static_cast<std::int32_t>(atomB);
     bond.colour = static_cast<std::int32_t>(colour);
@@ -526,7 +526,7 @@ class WorldCheck {
     for (std::int32_t i = 1; i <= world.bondCount; ++i) {
       const sim::Bond& bond = world.bonds[static_cast<std::size_t>(i)];
       for (const std::int32_t end : {bond.atomA, bond.atomB}) {
-        if (end > atomSlots || (bond.alive != sim::no && end < 1)) {
+        if (end > atomSlots || (bond.alive && end < 1)) {
           return problem_.report("bonds[" + std::to_string(i - 1) + "]",
                                  "joins an atom slot outside the atom table");
         }
@@ -613,7 +613,7 @@ std::string formatWorldFile(const RunSummary& run, const sim::SimSettings& setti
                             const sim::World& world, const std::optional<PanelSnapshot>& panel,
                             const std::array<std::uint32_t, 256>& palette,
                             const display::RandomGenerator& random) {
-  const auto shortage = static_cast<std::size_t>(world.impactBondShortage);
+  const auto shortage = static_cast<std::size_t>(world.impactBondShortage());
   std::string entries = "\"format\": \"" + std::string(worldFormat) +
                         "\", \"version\": " + std::to_string(worldVersion) +
                         ",\n  \"random\": {\"state\": " + std::to_string(random.state) +

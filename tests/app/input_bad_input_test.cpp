@@ -45,7 +45,7 @@ TEST(InputBadInput, TenThousandKeysInOneFrameKeepTheLastFifteen) {
   for (std::int32_t code : {-1, 128, 200, intMax, intMin}) {
     EXPECT_EQ(display::isKeyDown(program.screen(), code), 0) << code;
   }
-  EXPECT_EQ(program.world().atomCount, 237);
+  EXPECT_EQ(program.world().atomCount(), 237);
 }
 
 TEST(InputBadInput, StrayReleasesAndAFarPointerTouchNothing) {
@@ -63,7 +63,7 @@ TEST(InputBadInput, StrayReleasesAndAFarPointerTouchNothing) {
   queue(program, MessageKind::pointerMove, 420, 330);
   ASSERT_TRUE(program.runFrame());
   EXPECT_EQ(program.frame().mouseButtons, 0);
-  EXPECT_EQ(program.world().atomCount, before.atomCount);
+  EXPECT_EQ(program.world().atomCount(), before.atomCount());
 }
 
 // Losing the focus releases every button, so a window drag and a held atom both end and the

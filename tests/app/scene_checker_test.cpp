@@ -273,8 +273,8 @@ TEST(SceneChecker, BuildsTheSameWorldAsTheProgram) {
     display::closeScreen(screen);
 
     headless::testing::expectSameWorld(program.world(), world);
-    EXPECT_EQ(tally.atoms, world.atomCount);
-    EXPECT_EQ(tally.bonds, world.bondCount);
+    EXPECT_EQ(tally.atoms, world.atomCount());
+    EXPECT_EQ(tally.bonds, world.bondCount());
     EXPECT_EQ(std::memcmp(&settings, &program.settings(), sizeof settings), 0);
   }
 }

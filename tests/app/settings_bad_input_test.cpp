@@ -79,17 +79,17 @@ class Program {
 
   void expectSoundWorld() {
     const sim::World& world = program_.world();
-    EXPECT_LE(world.atomCount, world.atomCapacity);
-    EXPECT_LE(world.bondCount, world.bondCapacity);
-    for (std::int32_t b = 1; b <= world.bondCount; ++b) {
-      if (world.bonds[b].alive == sim::no) continue;
-      EXPECT_GE(world.bonds[b].atomA, 1);
-      EXPECT_LE(world.bonds[b].atomA, world.atomCount);
-      EXPECT_GE(world.bonds[b].atomB, 1);
-      EXPECT_LE(world.bonds[b].atomB, world.atomCount);
+    EXPECT_LE(world.atomCount(), world.atomCapacity());
+    EXPECT_LE(world.bondCount(), world.bondCapacity());
+    for (std::int32_t b = 1; b <= world.bondCount(); ++b) {
+      if (!world.bonds()[b].alive) continue;
+      EXPECT_GE(world.bonds()[b].atomA, 1);
+      EXPECT_LE(world.bonds()[b].atomA, world.atomCount());
+      EXPECT_GE(world.bonds()[b].atomB, 1);
+      EXPECT_LE(world.bonds()[b].atomB, world.atomCount());
     }
     EXPECT_GE(program_.frame().heldAtom, 0);
-    EXPECT_LE(program_.frame().heldAtom, world.atomCount);
+    EXPECT_LE(program_.frame().heldAtom, world.atomCount());
   }
 
   bool started() const { return program_.started(); }
@@ -137,7 +137,7 @@ TEST(AbsurdSettings, SetByASceneFileEveryFrameStillFinishes) {
     text += smallScene;
     Program program({dir.write("absurd.txt", text)});
     ASSERT_TRUE(program.started());
-    EXPECT_EQ(program.world().atomCount, 43);
+    EXPECT_EQ(program.world().atomCount(), 43);
     program.runFrames(framesPerRun);
     program.expectSoundWorld();
   }

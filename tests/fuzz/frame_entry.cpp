@@ -55,7 +55,7 @@ class Driver {
     program_.runFrame();
     requireSoundWorld(program_.world());
     const std::int32_t held = program_.frame().heldAtom;
-    require(held >= 0 && held <= program_.world().atomCount, "the held atom is a slot");
+    require(held >= 0 && held <= program_.world().atomCount(), "the held atom is a slot");
   }
 
   // A press and release of the left button at (x, y), a frame each.

@@ -40,7 +40,7 @@ void feedWorldFile(Bytes input) {
   require(again.world.has_value(), "a world written back reads again");
   require(rewritten(*again.world, world) == once, "a world written back reads as itself");
 
-  if (world.atomCount > atomBudget) return;
+  if (world.atomCount() > atomBudget) return;
   sim::SimSettings settings = saved.settings;
   sim::StepState state;
   for (int i = 0; i < 3; ++i)

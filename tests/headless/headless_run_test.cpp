@@ -175,8 +175,8 @@ TEST(HeadlessRun, WhatCouldNotBeDoneIsToldOnOneLineEach) {
                                           "BOX=-5,5,10,10,9,0\n");
   std::ostringstream notices;
   HeadlessProgram program({dir.path("missing\x1b.txt"), scene}, 1, false, &notices);
-  EXPECT_EQ(program.world().atomCount, 100);
-  program.world().faults.failFrom = program.world().faults.growths + 3;
+  EXPECT_EQ(program.world().atomCount(), 100);
+  program.world().faults().failFrom = program.world().faults().growths + 3;
   for (int frame = 0; frame < 10; ++frame)
     ASSERT_TRUE(program.runFrame());
   EXPECT_EQ(notices.str(), "squish-headless: cannot read scene file '" +
