@@ -252,12 +252,9 @@ class WorldWalk {
     if (depth == 0 && array) return problem_.report("", "must be a JSON object");
     if (depth == 1) {
       const std::string& name = levels_[0].key;
-      const bool wantsArray = name == "atoms" || name == "bonds" || name == "palette";
-      const bool wantsObject = name == "settings" || name == "random" || name == "panel";
-      if (!wantsArray && !wantsObject) return problem_.report(path(), "unknown entry");
-      if (array != wantsArray) {
-        return problem_.report(path(), wantsArray ? "must be an array" : "must be an object");
-      }
+      const Holds holds = holdsOf(name);
+      if (holds == Holds::value) return problem_.report(path(), "unknown entry");
+      if (array != (holds == Holds::array)) return wrongContainer(holds);
       if (std::find(got_.containers.begin(), got_.containers.end(), name) !=
               got_.containers.end() ||
           got_.top.contains(name)) {
@@ -282,6 +279,19 @@ class WorldWalk {
     return true;
   }
 
+  // What a top-level entry holds.
+  enum class Holds : std::uint8_t { value, array, object };
+  static Holds holdsOf(std::string_view name) {
+    if (name == "atoms" || name == "bonds" || name == "palette") return Holds::array;
+    if (name == "settings" || name == "random" || name == "panel") return Holds::object;
+    return Holds::value;
+  }
+
+  bool wrongContainer(Holds holds) {
+    return problem_.report(path(),
+                           holds == Holds::array ? "must be an array" : "must be an object");
+  }
+
   bool inPanel() const { return levels_.size() >= 2 && levels_[0].key == "panel"; }
   bool inRows() const { return levels_[0].key == "atoms" || levels_[0].key == "bonds"; }
 
@@ -304,6 +314,10 @@ class WorldWalk {
 
   bool topValue(Scalar scalar) {
     const std::string& name = levels_[0].key;
+    const Holds holds = holdsOf(name);
+    if (holds != Holds::value && !(name == "panel" && scalar.type == Scalar::Type::null)) {
+      return wrongContainer(holds);
+    }
     if (std::find(got_.containers.begin(), got_.containers.end(), name) != got_.containers.end()) {
       return problem_.report(path(), "is given twice");
     }

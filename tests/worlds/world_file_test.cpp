@@ -159,6 +159,7 @@ TEST(WorldFile, RefusesWrongFilesNamingThePlace) {
       {replaced(good, "\"limit\"", "\"plenty\""), "impactBondShortage: must be \"none\""},
       {replaced(good, "\"settings\": {", "\"settings\": [1], \"x\": {"),
        "settings: must be an object"},
+      {replaced(good, "\"bonds\": [", "\"bonds\": 5, \"x\": ["), "bonds: must be an array"},
   };
   for (const auto& [text, problem] : cases) {
     const WorldRead read = readWorldFile(text);
