@@ -41,11 +41,11 @@ test: deps
 	cmake --build $(BUILD_TYPE_DIR)/test -j $(JOBS)
 	cd $(BUILD_TYPE_DIR)/test && ctest --output-on-failure -j $(JOBS)
 	cmake -S . -B $(BUILD_TYPE_DIR)/test-optimised -DCMAKE_BUILD_TYPE=Release
-	cmake --build $(BUILD_TYPE_DIR)/test-optimised -j $(JOBS) --target sim_tests app_tests squish-headless
+	cmake --build $(BUILD_TYPE_DIR)/test-optimised -j $(JOBS) --target sim_tests headless_tests squish-headless
 	$(BUILD_TYPE_DIR)/test-optimised/tests/sim/sim_tests --gtest_brief=1 --gtest_filter='FastStep.*'
-	$(BUILD_TYPE_DIR)/test-optimised/tests/app/app_tests --gtest_brief=1 \
+	$(BUILD_TYPE_DIR)/test-optimised/tests/headless/headless_tests --gtest_brief=1 \
 	  --gtest_filter='HeadlessRun.ReferenceStepGivesTheSameRun'
-	tests/app/memory_limit.sh $(BUILD_TYPE_DIR)/test-optimised/app/squish-headless
+	tests/headless/memory_limit.sh $(BUILD_TYPE_DIR)/test-optimised/headless/squish-headless
 
 # The threaded tests (presenter against the program's thread, a picture drawn by two threads,
 # a recording encoded on its own thread) under ThreadSanitizer.
@@ -58,7 +58,7 @@ tsan: deps
 # FUZZ_SECONDS on its corpus in build/fuzz/corpus, seeded from tests/corpus; findings go to
 # build/fuzz/findings. `make fuzz` runs them all; `make fuzz-step` only the fast-step one.
 FUZZ_SECONDS ?= 30
-FUZZ_TARGETS ?= step bmp scene input_script frame draw
+FUZZ_TARGETS ?= step bmp scene input_script frame draw world_file
 fuzz-build: deps
 	cmake -S . -B $(BUILD_TYPE_DIR)/fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
 	  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DSQUISH_TESTS=OFF -DSQUISH_FUZZ=ON
@@ -77,7 +77,7 @@ soak: deps
 	cmake -S . -B $(BUILD_TYPE_DIR)/soak -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
 	  -DSQUISH_SANITIZE=ON -DSQUISH_TESTS=OFF
 	cmake --build $(BUILD_TYPE_DIR)/soak -j $(JOBS) --target squish-headless
-	python3 tools/soak.py $(BUILD_TYPE_DIR)/soak/app/squish-headless $(SOAK_FRAMES)
+	python3 tools/soak.py $(BUILD_TYPE_DIR)/soak/headless/squish-headless $(SOAK_FRAMES)
 
 bench: deps
 	cmake -S . -B $(BUILD_TYPE_DIR)/bench -DCMAKE_BUILD_TYPE=Release -DSQUISH_TESTS=OFF -DSQUISH_BENCH=ON
@@ -87,12 +87,12 @@ bench: deps
 # The README's animation: the default scene falling at the natural pace of 500 steps a second,
 # recorded every 10 steps and each picture shown for 2 hundredths of a second.
 docs-media: release
-	$(BUILD_TYPE_DIR)/release/app/squish-headless --frames 2000 --record-every 10 \
+	$(BUILD_TYPE_DIR)/release/headless/squish-headless --frames 2000 --record-every 10 \
 	  --record $(BUILD_TYPE_DIR)/falling.gif
 	convert $(BUILD_TYPE_DIR)/falling.gif -set delay 2 docs/falling.gif
 
 format:
-	find app sim scene panel widgets display tests bench tools -name '*.h' -o -name '*.cpp' | xargs clang-format -i
+	find app headless sim scene panel widgets display files pictures tests bench tools -name '*.h' -o -name '*.cpp' | xargs clang-format -i
 
 clean:
 	rm -rf $(BUILD_TYPE_DIR)

@@ -5,6 +5,7 @@
 //   overlays, widgets, show (paced: only when the picture will be shown).
 #include "app/frame_loop.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ostream>
 #include <thread>
@@ -13,7 +14,8 @@
 #include "app/render.h"
 #include "app/scene_image.h"
 #include "app/screen_mapping.h"
-#include "app/table_slots.h"
+#include "app/session_recording.h"
+#include "app/world_files.h"
 #include "display/presenter.h"
 #include "scene/scene_reader.h"
 #include "sim/default_scene.h"
@@ -33,6 +35,8 @@ constexpr widgets::KeyCode escapeKey = 27;
 constexpr widgets::KeyCode ctrlQKey = 17;
 constexpr widgets::KeyCode f1Key = 0x3BFF;
 constexpr widgets::KeyCode f3Key = 0x3DFF;
+constexpr widgets::KeyCode f5Key = 0x3FFF;
+constexpr widgets::KeyCode f6Key = 0x40FF;
 constexpr widgets::KeyCode f9Key = 0x43FF;
 constexpr widgets::KeyCode f12Key = 0x86FF;
 constexpr std::int32_t rightButton = 2;
@@ -55,7 +59,7 @@ void tellOnce(Notices& notices, bool& told, std::string_view line) {
 void loadImageForScene(ProgramState& program, const std::string& fileName, std::int32_t width,
                        std::int32_t height, std::vector<std::uint8_t>& image) {
   const SceneImageLoad load =
-      loadSceneImage(program.screen, program.world.faults, fileName, width, height, image);
+      loadSceneImage(program.screen, program.world.faults(), fileName, width, height, image);
   if (load.problem != SceneImageProblem::none)
     tell(program.notices, sceneImageNotice(fileName, load));
 }
@@ -80,6 +84,7 @@ void readSceneFiles(ProgramState& program) {
 void readInput(ProgramState& program) {
   display::ScreenLock snapshot(program.screen.screenLock);
   FrameState& f = program.frame;
+  ++program.passesRead;
   f.pendingKey = widgets::readKeyCode(program.toolkit);
   f.previousButtons = f.mouse ? std::optional(f.mouse->buttons) : std::nullopt;
   f.mouse = display::readMouse(program.screen);
@@ -103,22 +108,23 @@ void updateHeldAtom(ProgramState& program, std::int32_t buttons) {
   } else if (buttons == 0) {
     f.heldAtom = 0;
   }
-  if (f.heldAtom > 0 && (!isAtomSlot(program.world, f.heldAtom) ||
-                         program.world.atoms[f.heldAtom].alive != sim::yes)) {
+  if (f.heldAtom > 0 &&
+      (f.heldAtom > program.world.atomCount() || !program.world.atoms()[f.heldAtom].alive)) {
     f.heldAtom = 0;
   }
 }
 
 // Every atom that shares a bond slot with the held one, broken bonds included, moves with it.
+// Only live bonds are sure to name atoms of the table.
 void moveNeighbours(sim::World& world, std::int32_t held) {
-  const sim::Vec2 vel = world.atoms[held].vel;
-  const std::int32_t count = usedSlots(world.bondCount, world.bonds.size());
+  const sim::Vec2 vel = world.atoms()[held].vel;
+  const std::int32_t count = world.bondCount();
   for (std::int32_t i = 1; i <= count; ++i) {
-    const sim::Bond& bond = world.bonds[i];
+    const sim::Bond& bond = world.bonds()[i];
     const std::int32_t other = bond.atomA == held   ? bond.atomB
                                : bond.atomB == held ? bond.atomA
                                                     : 0;
-    if (other != 0 && isAtomSlot(world, other)) world.atoms[other].vel = vel;
+    if (other >= 1 && other <= world.atomCapacity()) world.velocity(other) = vel;
   }
 }
 
@@ -126,9 +132,9 @@ void dragHeldAtom(ProgramState& program, std::int32_t buttons) {
   updateHeldAtom(program, buttons);
   const FrameState& f = program.frame;
   if (f.heldAtom <= 0) return;
-  sim::Atom& atom = program.world.atoms[f.heldAtom];
-  atom.vel.x = f.mouseWorldX - atom.pos.x;
-  atom.vel.y = f.mouseWorldY - atom.pos.y;
+  sim::World& world = program.world;
+  const sim::Vec2 pos = world.atoms()[f.heldAtom].pos;
+  sim::vecSet(world.velocity(f.heldAtom), f.mouseWorldX - pos.x, f.mouseWorldY - pos.y);
   if ((buttons & rightButton) != 0) moveNeighbours(program.world, f.heldAtom);
 }
 
@@ -147,13 +153,12 @@ void handleMouse(ProgramState& program) {
 void kickAtoms(ProgramState& program) {
   sim::World& world = program.world;
   const double maxSpeed = program.settings.maxSpeed;
-  const std::int32_t count = usedSlots(world.atomCount, world.atoms.size());
+  const std::int32_t count = world.atomCount();
   for (std::int32_t i = 1; i <= count; ++i) {
-    sim::Atom& atom = world.atoms[i];
-    if (atom.alive != sim::yes) continue;
+    if (!world.atoms()[i].alive) continue;
     const double r1 = display::randomUnit(program.random, 1);
     const double r2 = display::randomUnit(program.random, 1);
-    sim::vecSet(atom.vel, static_cast<float>((r2 - 0.5) * maxSpeed * 2.0),
+    sim::vecSet(world.velocity(i), static_cast<float>((r2 - 0.5) * maxSpeed * 2.0),
                 static_cast<float>((r1 - 0.5) * maxSpeed * 2.0));
   }
 }
@@ -197,6 +202,12 @@ void actOnKey(ProgramState& program, widgets::KeyCode key, double now) {
     case f12Key:
       requestShot(program.pictureKeys);
       break;
+    case f5Key:
+      saveWorldKey(program, now);
+      break;
+    case f6Key:
+      loadWorldKey(program, now);
+      break;
     case escapeKey:
       overlays.help = false;
       break;
@@ -210,7 +221,7 @@ void actOnKey(ProgramState& program, widgets::KeyCode key, double now) {
 
 void reportShortages(ProgramState& program) {
   Notices& notices = program.notices;
-  switch (program.world.impactBondShortage) {
+  switch (program.world.impactBondShortage()) {
     case sim::BondShortage::none:
       break;
     case sim::BondShortage::limit:
@@ -251,7 +262,7 @@ void drawPicture(ProgramState& program, double now) {
   renderWorld(screen, program.world, program.settings, program.renderScratch);
   if (overlays.statistics) {
     writeStatisticsLine(overlays.statisticsText, program.statistics, program.pacer,
-                        program.world.atomCount, program.world.bondCount);
+                        program.world.atomCount(), program.world.bondCount());
   } else {
     overlays.statisticsText.clear();
   }
@@ -270,7 +281,28 @@ void drawPicture(ProgramState& program, double now) {
   display::copyPage(screen, -1, -1);
 }
 
+// The frame a scene build belongs to: the start-up build counts as frame 1.
+std::int64_t buildFrame(const ProgramState& program) {
+  return std::max<std::int64_t>(program.passesRead, 1);
+}
+
+// A replayed session's seed for this build, else --seed, else the clock.
+std::int32_t sceneSeed(ProgramState& program) {
+  if (program.nextScriptSeed < program.scriptSeeds.size() &&
+      program.scriptSeeds[program.nextScriptSeed].frame <= buildFrame(program)) {
+    return program.scriptSeeds[program.nextScriptSeed++].seed;
+  }
+  if (program.fixedSeed) return *program.fixedSeed;
+  return display::saturatedInt32(display::timerSeconds(program.screen));
+}
+
 }  // namespace
+
+void seedSceneBuild(ProgramState& program) {
+  const std::int32_t seed = sceneSeed(program);
+  if (program.session != nullptr) program.session->recordSeed(buildFrame(program), seed);
+  display::seedRandom(program.random, program.screen, static_cast<double>(seed));
+}
 
 bool startUp(ProgramState& program) {
   if (!display::openScreen(program.screen, screenMode, 8, 2, 0, 0)) return false;
@@ -281,9 +313,11 @@ bool startUp(ProgramState& program) {
 }
 
 void buildScene(ProgramState& program) {
-  const double seed = program.fixedSeed ? static_cast<double>(*program.fixedSeed)
-                                        : display::timerSeconds(program.screen);
-  display::seedRandom(program.random, program.screen, seed);
+  if (program.startWorld != nullptr) {
+    if (applySavedWorld(program, *program.startWorld)) return;
+    tell(program.notices, "cannot load the world again: out of memory; building the scenes");
+  }
+  seedSceneBuild(program);
   sim::clearWorld(program.world);
   if (hasDefaultScene(program.sceneArguments)) {
     sim::buildDefaultScene(program.world, program.settings);

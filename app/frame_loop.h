@@ -21,6 +21,7 @@
 #include "sim/settings.h"
 #include "sim/world.h"
 #include "widgets/toolkit.h"
+#include "worlds/world_file.h"
 
 namespace squish::app {
 
@@ -53,6 +54,14 @@ struct Notices {
   bool toldGridMemory = false;
 };
 
+class SessionRecording;
+
+// A seed the input script gives the scene builds of a frame (a recorded session's builds).
+struct ScriptedSeed {
+  std::int64_t frame = 0;
+  std::int32_t seed = 0;
+};
+
 struct ProgramState {
   display::Screen& screen;  // its presenter is chosen by the entry point before startUp
   sim::World& world;
@@ -65,6 +74,20 @@ struct ProgramState {
   std::span<const std::string> sceneArguments;
   // Seeds every scene build instead of the clock reading (squish-headless --seed).
   std::optional<std::int32_t> fixedSeed{};
+  // Seeds for the scene builds of a replayed session, sorted by frame: a build in frame F (the
+  // start-up build counts as frame 1) takes the next one of frame F or earlier not yet taken.
+  std::span<const ScriptedSeed> scriptSeeds{};
+  std::size_t nextScriptSeed = 0;
+  // The world the run started from (--load), built instead of the scene files; owned by the
+  // entry point. A restart builds it again.
+  const worlds::SavedWorld* startWorld = nullptr;
+  // The world file F5 wrote last in this run, which F6 loads.
+  std::string lastSavedWorld{};
+  // squish --record-session: where the seeds and input of the run are written as they happen.
+  SessionRecording* session = nullptr;
+  // Passes that have read their input (under the screen's lock, so the presenter's messages fall
+  // on one side or the other of each read).
+  std::int64_t passesRead = 0;
   FrameState frame{};
   // Step with the plain all-pairs step instead of the fast one (squish-headless
   // --reference-step); both give the same world bit for bit.
@@ -87,7 +110,8 @@ struct ProgramState {
 bool startUp(ProgramState& program);
 
 // Seeds the random numbers, clears the world, builds the default scene or reads the scene
-// files, and lets go of any held atom and of both panel requests. Settings are kept.
+// files (or takes the start world instead), and lets go of any held atom and of both panel
+// requests. Settings are kept, unless a start world brings its own.
 void buildScene(ProgramState& program);
 
 // One pass of the frame loop: the presenter's turn, input, dragging, the kick and the other
@@ -95,6 +119,10 @@ void buildScene(ProgramState& program);
 // picture (paced, only when it will be shown). False when the pass found Quit pressed (in an
 // earlier pass) and the program is to end.
 bool runFrame(ProgramState& program);
+
+// Seeds the random numbers for a scene build: with a replayed session's seed, else the fixed
+// seed, else the clock. A recorded session writes the seed down.
+void seedSceneBuild(ProgramState& program);
 
 // Paced, sleeps until the next pass is due; otherwise returns at once.
 void waitForNextPass(ProgramState& program);

@@ -8,7 +8,7 @@
 #include <ctime>
 #include <system_error>
 
-#include "app/screen_shot.h"
+#include "app/screen_picture.h"
 #include "files/whole_file.h"
 #include "pictures/png_file.h"
 
@@ -18,30 +18,6 @@ namespace {
 bool exists(const std::string& path) {
   struct stat status {};
   return ::lstat(path.c_str(), &status) == 0;
-}
-
-// squish-YYYYMMDD-HHMMSS.EXT in the folder, or with -2, -3, ... when that name is taken.
-std::string freshName(const std::string& folder, const char* extension) {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char stamp[32];
-  std::strftime(stamp, sizeof stamp, "squish-%Y%m%d-%H%M%S", &local);
-  const std::string base = folder + "/" + stamp;
-  std::string name = base + extension;
-  for (int n = 2; exists(name); ++n)
-    name = base + "-" + std::to_string(n) + extension;
-  return name;
-}
-
-std::string shownName(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-void showNote(PictureKeys& keys, std::string note, double now) {
-  keys.note = std::move(note);
-  keys.noteUntil = now + pictureNoteSeconds;
 }
 
 std::string writeShot(pictures::Picture picture, std::string name) {
@@ -89,6 +65,29 @@ bool recordsNow(const PictureKeys& keys, double now) {
 }
 
 }  // namespace
+
+std::string freshName(const std::string& folder, const char* extension) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "squish-%Y%m%d-%H%M%S", &local);
+  const std::string base = folder + "/" + stamp;
+  std::string name = base + extension;
+  for (int n = 2; exists(name); ++n)
+    name = base + "-" + std::to_string(n) + extension;
+  return name;
+}
+
+std::string shownName(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void showNote(PictureKeys& keys, std::string note, double now) {
+  keys.note = std::move(note);
+  keys.noteUntil = now + pictureNoteSeconds;
+}
 
 void requestShot(PictureKeys& keys) {
   if (!keys.folder.empty()) keys.shotWanted = true;

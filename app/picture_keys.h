@@ -31,6 +31,14 @@ struct PictureKeys {
   double noteUntil = 0.0;
 };
 
+// squish-YYYYMMDD-HHMMSS followed by extension in the folder, or with -2, -3, ... before the
+// extension when that name is taken.
+std::string freshName(const std::string& folder, const char* extension);
+// A path without its folders, as notes show it.
+std::string shownName(const std::string& path);
+// Shows a note for pictureNoteSeconds from now.
+void showNote(PictureKeys& keys, std::string note, double now);
+
 void requestShot(PictureKeys& keys);
 // Starts a recording, or stops the one running.
 void toggleRecording(PictureKeys& keys, double now);

@@ -18,7 +18,6 @@
 #include <thread>
 
 #include "app/screen_mapping.h"
-#include "app/table_slots.h"
 #include "display/draw.h"
 
 namespace squish::app {
@@ -133,10 +132,11 @@ std::int64_t drawAtoms(display::Screen& screen, const Pass& pass, const sim::Wor
   };
   Batch<display::CircleCentre, decltype(draw)> batch(draw);
   std::int64_t drawn = 0;
-  const std::int32_t count = usedSlots(world.atomCount, world.atoms.size());
+  const std::span<const sim::Atom> atoms = world.atoms();
+  const std::int32_t count = world.atomCount();
   for (std::int32_t i = 1; i <= count; ++i) {
-    const sim::Atom& atom = world.atoms[i];
-    if (atom.alive != sim::yes) continue;
+    const sim::Atom& atom = atoms[i];
+    if (!atom.alive) continue;
     const float x = screenX(atom);
     const float y = screenY(atom);
     if (circleMissesArea(pass.area, x, y, settings.atomSize)) continue;
@@ -156,13 +156,13 @@ AtomPixel atomPixel(const sim::Atom& atom) {
 // atom ends about eight bonds).
 void findAtomPixels(const sim::World& world, std::vector<AtomPixel>& atomPixels,
                     sim::AllocationFaults& faults) {
-  const std::int32_t count = usedSlots(world.atomCount, world.atoms.size());
+  const std::int32_t count = world.atomCount();
   if (!sim::tryResize(atomPixels, static_cast<std::size_t>(count) + 1, faults)) {
     atomPixels.clear();
     return;
   }
   for (std::int32_t i = 1; i <= count; ++i)
-    atomPixels[i] = atomPixel(world.atoms[i]);
+    atomPixels[i] = atomPixel(world.atoms()[i]);
 }
 
 // Bonds of dead atoms are drawn too, from where those atoms were left, and so are bonds to
@@ -179,14 +179,14 @@ std::int64_t drawBonds(display::Screen& screen, const Pass& pass, const sim::Wor
   Batch<display::PixelLine, decltype(draw)> batch(draw);
   const auto pixelOf = [&](std::int32_t slot) {
     return static_cast<std::size_t>(slot) < atomPixels.size() ? atomPixels[slot]
-                                                              : atomPixel(world.atoms[slot]);
+                                                              : atomPixel(world.atoms()[slot]);
   };
   std::int64_t drawn = 0;
-  const std::int32_t count = usedSlots(world.bondCount, world.bonds.size());
+  const std::span<const sim::Bond> bonds = world.bonds();
+  const std::int32_t count = world.bondCount();
   for (std::int32_t i = 1; i <= count; ++i) {
-    const sim::Bond& bond = world.bonds[i];
-    if (bond.alive != sim::yes) continue;
-    if (!isAtomSlot(world, bond.atomA) || !isAtomSlot(world, bond.atomB)) continue;
+    const sim::Bond& bond = bonds[i];
+    if (!bond.alive) continue;
     const AtomPixel a = pixelOf(bond.atomA);
     const AtomPixel b = pixelOf(bond.atomB);
     if (!a.isNumber || !b.isNumber) continue;

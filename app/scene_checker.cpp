@@ -165,8 +165,8 @@ class FileChecker {
     const sim::ImageFileLoader loader =
         [this](const std::string& name, std::int32_t width, std::int32_t height,
                std::vector<std::uint8_t>& image) { loadImage(name, width, height, image); };
-    atomsBefore_ = world_.atomCount;
-    bondsBefore_ = world_.bondCount;
+    atomsBefore_ = world_.atomCount();
+    bondsBefore_ = world_.bondCount();
     const std::string error =
         scene::readSceneFile(world_, settings_, fileName_, loader,
                              [this](const scene::SceneLine& line) { checkLine(line); });
@@ -182,7 +182,7 @@ class FileChecker {
                  std::vector<std::uint8_t>& image) {
     image_.asked = true;
     image_.fileName = name;
-    image_.load = loadSceneImage(screen_, world_.faults, name, width, height, image);
+    image_.load = loadSceneImage(screen_, world_.faults(), name, width, height, image);
     image_.fileWidth = display::imageWidth(image);
     image_.fileHeight = display::imageHeight(image);
     if (image.size() > sim::bitmapHeaderBytes) {
@@ -337,10 +337,10 @@ class FileChecker {
       size.atoms = image_.nonzeroPixels;
     }
     const std::string atoms = std::to_string(size.atoms) + " atoms";
-    if (std::int64_t{world_.atomCount} + size.atoms > sim::maxAtoms) {
+    if (std::int64_t{world_.atomCount()} + size.atoms > sim::maxAtoms) {
       tell(line, keyword + " of " + atoms + " is refused: the world holds at most " +
                      std::to_string(sim::maxAtoms) + " atoms");
-    } else if (size.bonds > 0 && std::int64_t{world_.bondCount} + size.bonds > sim::maxBonds) {
+    } else if (size.bonds > 0 && std::int64_t{world_.bondCount()} + size.bonds > sim::maxBonds) {
       tell(line, keyword + " of " + std::to_string(size.bonds) +
                      " bonds is refused: the world holds at most " + std::to_string(sim::maxBonds) +
                      " bonds");
@@ -359,21 +359,21 @@ class FileChecker {
       checkImage(line, scene::roundToInt32(scene::readNumber(line.fields[1])),
                  scene::roundToInt32(scene::readNumber(line.fields[2])));
     }
-    const std::int64_t atoms = std::int64_t{world_.atomCount} - atomsBefore;
+    const std::int64_t atoms = std::int64_t{world_.atomCount()} - atomsBefore;
     if (atoms == 0) {
       tellNothingBuilt(line, body);
       return;
     }
     ++tally_.bodies;
     tally_.atoms += atoms;
-    tally_.bonds += std::int64_t{world_.bondCount} - bondsBefore;
+    tally_.bonds += std::int64_t{world_.bondCount()} - bondsBefore;
   }
 
   void checkLine(const scene::SceneLine& line) {
     const std::int32_t atomsBefore = atomsBefore_;
     const std::int32_t bondsBefore = bondsBefore_;
-    atomsBefore_ = world_.atomCount;
-    bondsBefore_ = world_.bondCount;
+    atomsBefore_ = world_.atomCount();
+    bondsBefore_ = world_.bondCount();
     switch (line.kind) {
       case scene::LineKind::empty:
       case scene::LineKind::comment:

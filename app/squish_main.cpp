@@ -4,6 +4,8 @@
 // instead and opens no window.
 #include <ctime>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -11,9 +13,13 @@
 #include "app/about.h"
 #include "app/command_line.h"
 #include "app/frame_loop.h"
+#include "app/message_text.h"
 #include "app/scene_checker.h"
+#include "app/session_recording.h"
 #include "app/squish_options.h"
+#include "app/world_files.h"
 #include "display/sdl_presenter.h"
+#include "files/whole_file.h"
 
 int main(int argc, char** argv) {
   using namespace squish;
@@ -34,6 +40,26 @@ int main(int argc, char** argv) {
   }
   if (options.check) return app::checkScenes(options.scenes, std::cout);
 
+  std::optional<worlds::SavedWorld> startWorld;
+  if (!options.loadFile.empty()) {
+    worlds::WorldRead read = app::readWorldFileAt(options.loadFile);
+    if (!read.world) {
+      std::cerr << "squish: cannot load world file " << app::quotedName(options.loadFile) << ": "
+                << read.problem << "\n";
+      return 2;
+    }
+    startWorld = std::move(read.world);
+  }
+  std::unique_ptr<app::SessionRecording> session;
+  if (!options.sessionFile.empty()) {
+    session = std::make_unique<app::SessionRecording>(options.sessionFile);
+    if (!session->error().empty()) {
+      std::cerr << "squish: cannot record the session to " << app::quotedName(options.sessionFile)
+                << ": " << session->error() << "\n";
+      return 2;
+    }
+  }
+
   display::SdlPresenter presenter(static_cast<int>(options.scale));
   display::Screen screen;
   screen.presenter = &presenter;
@@ -51,20 +77,31 @@ int main(int argc, char** argv) {
                             .panel = panel,
                             .random = random,
                             .sceneArguments = options.scenes,
+                            .startWorld = startWorld ? &*startWorld : nullptr,
+                            .session = session.get(),
                             .paced = options.pace > 0,
                             .notices = {&std::cerr, "squish"}};
   program.pacer.pace = static_cast<double>(options.pace);
   program.pacer.paused = options.paused;
   program.pictureKeys.folder = ".";
 
+  // Set before the presenter's thread starts; it calls it under the screen's lock, under which
+  // the frame loop also counts its input reads.
+  if (session) {
+    screen.messageWitness = [&program, &session](const display::WindowMessage& message) {
+      session->recordMessage(program.passesRead + 1, message);
+    };
+  }
   if (!app::startUp(program)) {
     std::cerr << "squish: cannot open the window: " << screen.lastErrorText << "\n";
     return 1;
   }
   app::buildScene(program);
   const double start = display::timerSeconds(screen);
-  while (app::runFrame(program))
+  std::int64_t passes = 1;
+  for (; app::runFrame(program); ++passes)
     app::waitForNextPass(program);
+  if (session) session->recordEnd(passes);
   if (options.stats) {
     const double cpuSeconds = static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
     std::cerr << "squish: "
@@ -72,6 +109,16 @@ int main(int argc, char** argv) {
                                 cpuSeconds)
               << "\n";
   }
+  int status = 0;
+  if (!options.dumpFile.empty()) {
+    const files::WriteResult written =
+        files::writeWholeFile(options.dumpFile, app::programStateDump(program, passes, true));
+    if (!written.ok()) {
+      std::cerr << "squish: cannot write the dump to " << app::quotedName(options.dumpFile) << ": "
+                << written.error << "\n";
+      status = 1;
+    }
+  }
   app::shutDown(program);
-  return 0;
+  return status;
 }

@@ -19,7 +19,11 @@ struct SquishOptions {
   bool stats = false;  // one line of figures to standard error at exit
   bool help = false;
   bool version = false;
-  bool check = false;  // check the scene files and exit, opening no window
+  bool check = false;       // check the scene files and exit, opening no window
+  std::string loadFile;     // start from this world file instead of the scenes
+  std::string sessionFile;  // record the run's seeds and input here
+  std::string dumpFile;     // at exit, write the dump here
+
   // The scene arguments as given, empty ones included (the frame loop stops at the first).
   std::vector<std::string> scenes;
 };

@@ -9,21 +9,21 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_program.h"
 #include "app/render.h"
 #include "bench/bench_scenes.h"
+#include "headless/headless_program.h"
 
 namespace squish::bench {
 namespace {
 
 // A headless run of the default scene whose world and settings are then replaced by the scene's.
-void loadScene(app::HeadlessProgram& program, const Scene& scene) {
+void loadScene(headless::HeadlessProgram& program, const Scene& scene) {
   program.world() = scene.world;
   program.settings() = scene.settings;
 }
 
 void wholeFrames(benchmark::State& state, const Scene& scene) {
-  app::HeadlessProgram program({}, 1);
+  headless::HeadlessProgram program({}, 1);
   loadScene(program, scene);
   int frames = 0;
   for (auto _ : state) {
@@ -39,7 +39,7 @@ void wholeFrames(benchmark::State& state, const Scene& scene) {
 }
 
 void drawingOnly(benchmark::State& state, const Scene& scene) {
-  app::HeadlessProgram program({}, 1);
+  headless::HeadlessProgram program({}, 1);
   loadScene(program, scene);
   app::RenderScratch scratch;
   for (auto _ : state) {
@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
     scenes.push_back(kickedCloud(atoms));
   }
   for (const Scene& scene : scenes) {
-    const std::string key = scene.name + "/" + std::to_string(scene.world.atomCount);
+    const std::string key = scene.name + "/" + std::to_string(scene.world.atomCount());
     benchmark::RegisterBenchmark(("frame/" + key).c_str(), wholeFrames, scene)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("draw/" + key).c_str(), drawingOnly, scene)
@@ -94,10 +94,10 @@ int main(int argc, char** argv) {
 
   std::printf("\n%-8s %8s %14s %14s\n", "scene", "atoms", "frames/s", "draws/s");
   for (const Scene& scene : scenes) {
-    const std::string key = scene.name + "/" + std::to_string(scene.world.atomCount);
+    const std::string key = scene.name + "/" + std::to_string(scene.world.atomCount());
     const double frames = rateOf(reporter, "frame/" + key);
     if (frames == 0.0) continue;
-    std::printf("%-8s %8d %14.1f %14.1f\n", scene.name.c_str(), scene.world.atomCount, frames,
+    std::printf("%-8s %8d %14.1f %14.1f\n", scene.name.c_str(), scene.world.atomCount(), frames,
                 rateOf(reporter, "draw/" + key));
   }
   return 0;

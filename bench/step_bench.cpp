@@ -36,11 +36,11 @@ void stepFast(benchmark::State& state, const Scene& scene) {
       state.ResumeTiming();
     }
     stepWorldFast(world, scene.settings, stepState);
-    benchmark::DoNotOptimize(world.atoms.data());
+    benchmark::DoNotOptimize(world.atoms().data());
   }
   state.counters["steps"] =
       benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-  state.counters["atoms"] = world.atomCount;
+  state.counters["atoms"] = world.atomCount();
 }
 
 void stepPlain(benchmark::State& state, const Scene& scene) {
@@ -53,11 +53,11 @@ void stepPlain(benchmark::State& state, const Scene& scene) {
       state.ResumeTiming();
     }
     stepWorld(world, scene.settings);
-    benchmark::DoNotOptimize(world.atoms.data());
+    benchmark::DoNotOptimize(world.atoms().data());
   }
   state.counters["steps"] =
       benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-  state.counters["atoms"] = world.atomCount;
+  state.counters["atoms"] = world.atomCount();
 }
 
 void buildBitmap300(benchmark::State& state) {
@@ -66,7 +66,7 @@ void buildBitmap300(benchmark::State& state) {
   for (auto _ : state) {
     World world;
     buildBitmap(world, SimSettings{}, image, side, side, -300.0f, 3000.0f, 0, 0.1f);
-    benchmark::DoNotOptimize(world.atoms.data());
+    benchmark::DoNotOptimize(world.atoms().data());
   }
 }
 
@@ -74,7 +74,7 @@ void buildBox1000x100(benchmark::State& state) {
   for (auto _ : state) {
     World world;
     buildBox(world, SimSettings{}, -300.0f, 10.0f, 1000, 100, 9, 0.1f);
-    benchmark::DoNotOptimize(world.atoms.data());
+    benchmark::DoNotOptimize(world.atoms().data());
   }
 }
 
@@ -86,7 +86,7 @@ void buildBoxes80k(benchmark::State& state) {
       buildBox(world, SimSettings{}, static_cast<float>(i % 600 - 300),
                static_cast<float>(50 + i / 600 * 3), 2, 2, 9, 0.0f);
     }
-    benchmark::DoNotOptimize(world.atoms.data());
+    benchmark::DoNotOptimize(world.atoms().data());
   }
 }
 
@@ -144,11 +144,11 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("build/80000 boxes of 2x2", buildBoxes80k)
       ->Unit(benchmark::kMillisecond);
   for (const Scene& scene : scenes) {
-    const std::string size = std::to_string(scene.world.atomCount);
+    const std::string size = std::to_string(scene.world.atomCount());
     benchmark::RegisterBenchmark(("fast/" + scene.name + "/" + size).c_str(), stepFast, scene)
         ->Unit(benchmark::kMillisecond);
     // The plain step is quadratic: at 100k atoms one step takes tens of seconds.
-    if (scene.world.atomCount <= 20000) {
+    if (scene.world.atomCount() <= 20000) {
       benchmark::RegisterBenchmark(("plain/" + scene.name + "/" + size).c_str(), stepPlain, scene)
           ->Unit(benchmark::kMillisecond);
     }
@@ -161,15 +161,15 @@ int main(int argc, char** argv) {
   std::printf("%-8s %8s %14s %14s %10s\n", "scene", "atoms", "plain steps/s", "fast steps/s",
               "ratio");
   for (const Scene& scene : scenes) {
-    const std::string key = scene.name + "/" + std::to_string(scene.world.atomCount);
+    const std::string key = scene.name + "/" + std::to_string(scene.world.atomCount());
     const auto fast = reporter.stepsPerSecond.find("fast/" + key);
     const auto plain = reporter.stepsPerSecond.find("plain/" + key);
     if (fast == reporter.stepsPerSecond.end()) continue;
     if (plain == reporter.stepsPerSecond.end()) {
-      std::printf("%-8s %8d %14s %14.1f %10s\n", scene.name.c_str(), scene.world.atomCount, "-",
+      std::printf("%-8s %8d %14s %14.1f %10s\n", scene.name.c_str(), scene.world.atomCount(), "-",
                   fast->second, "-");
     } else {
-      std::printf("%-8s %8d %14.2f %14.1f %10.1f\n", scene.name.c_str(), scene.world.atomCount,
+      std::printf("%-8s %8d %14.2f %14.1f %10.1f\n", scene.name.c_str(), scene.world.atomCount(),
                   plain->second, fast->second, fast->second / plain->second);
     }
   }

@@ -20,7 +20,8 @@ std::int32_t nextRandom(RandomGenerator& random) {
   return static_cast<std::int32_t>((random.state >> 16) & 0x7FFFu);
 }
 
-// Truncates toward zero, saturating to the int32 range; NaN gives 0.
+}  // namespace
+
 std::int32_t saturatedInt32(double value) {
   if (std::isnan(value)) return 0;
   if (value <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) {
@@ -31,8 +32,6 @@ std::int32_t saturatedInt32(double value) {
   }
   return static_cast<std::int32_t>(value);
 }
-
-}  // namespace
 
 std::optional<MouseState> readMouse(Screen& screen) {
   ScreenLock lock(screen.screenLock);

@@ -40,6 +40,9 @@ struct RandomGenerator {
   double last = 0.0;
 };
 
+// The value truncated toward zero and saturated to int32; NaN gives 0.
+std::int32_t saturatedInt32(double value);
+
 // mode != 0: a new number r / 32768 in [0, 1); mode 0: the last one again.
 double randomUnit(RandomGenerator& random, std::int32_t mode);
 // Seeds with the value truncated toward zero and saturated to int32 (NaN gives 0); -1 seeds

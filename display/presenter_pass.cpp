@@ -94,7 +94,9 @@ PassResult runPresenterPass(Screen& screen, PresenterPass& pass, PassBackend& ba
   }
   WindowMessage message;
   while (backend.nextMessage(screen.input, message)) {
-    if (screen.isOpen) handleWindowMessage(screen, message);
+    if (!screen.isOpen) continue;
+    handleWindowMessage(screen, message);
+    if (screen.messageWitness) screen.messageWitness(message);
   }
   return result;
 }

@@ -4,6 +4,7 @@
 // that the presenter thread shares with the program's thread.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -29,6 +30,7 @@ struct ClipRect {
 };
 
 class Presenter;
+struct WindowMessage;
 
 struct Screen {
   bool isOpen = false;
@@ -58,6 +60,9 @@ struct Screen {
   // The window (or its headless stand-in). Chosen by the program's entry point before
   // openScreen; not owned.
   Presenter* presenter = nullptr;
+  // Told of every window message the presenter turns into input, under the lock (a recorded
+  // session); empty for none.
+  std::function<void(const WindowMessage&)> messageWitness;
 
   // Guards the pages, the palette, dirtyRows and the input state. Recursive, so an operation
   // called from inside another on the same thread does not take it again.

@@ -10,9 +10,8 @@
 namespace squish::sim {
 
 // Open addressing with linear probing. A pair may be recorded with several slots (two bonds
-// between the same atoms); (a, b) and (b, a) are the same pair. Entries are hints: the owner
-// confirms each against the bond table, so a record that stopped being live by other means
-// is never taken for a live bond.
+// between the same atoms); (a, b) and (b, a) are the same pair. The owner keeps the entries in
+// step with its table: one for each live bond.
 class BondPairs {
  public:
   void clear();
@@ -21,6 +20,8 @@ class BondPairs {
   bool makeRoom(std::size_t more, AllocationFaults& faults);
   // Whether `more` entries can be added without growing.
   bool hasRoom(std::size_t more) const { return (used_ + more) * 2 <= entries_.size(); }
+  // The entries held.
+  std::size_t size() const { return used_; }
   // Records the pair for the slot; false, recording nothing, when there is no room and no memory.
   bool add(std::int32_t a, std::int32_t b, std::int32_t bond, AllocationFaults& faults);
   // Drops the entry for exactly this pair and slot, if there is one.

@@ -16,37 +16,15 @@ namespace {
 
 using LatticeTable = std::vector<std::int32_t>;
 
-// The capacity that doubling from `capacity` reaches once `needed` slots are handed out.
-std::int64_t grownCapacity(std::int64_t capacity, std::int64_t needed) {
-  capacity = std::max<std::int64_t>(capacity, 1);
-  while (capacity < needed)
-    capacity *= 2;
-  return capacity;
-}
-
 // The zero-filled lattice table of a body with `cells` cells, after checking the world's limits
-// and securing the memory its slots will need: the tables' records, their free-slot bits and the
-// pair index's entries, so no allocation can fail once building starts. nullopt, with the world
-// as it was, when the body does not fit.
+// and securing the memory its slots will need, so no allocation can fail once building starts.
+// nullopt, with the world as it was, when the body does not fit.
 std::optional<LatticeTable> prepareBody(World& world, std::int64_t atoms, std::int64_t bonds,
                                         std::int64_t cells) {
-  const std::int64_t atomsAfter = std::int64_t{world.atomCount} + atoms;
-  const std::int64_t bondsAfter = std::int64_t{world.bondCount} + bonds;
-  if (atomsAfter > maxAtoms || bondsAfter > maxBonds) return std::nullopt;
-  AllocationFaults& faults = world.faults;
   LatticeTable lattice;
-  const bool secured =
-      tryAssign(lattice, static_cast<std::size_t>(cells), std::int32_t{0}, faults) &&
-      tryReserve(world.atoms,
-                 static_cast<std::size_t>(grownCapacity(world.atomCapacity, atomsAfter)) + 1,
-                 faults) &&
-      tryReserve(world.bonds,
-                 static_cast<std::size_t>(grownCapacity(world.bondCapacity, bondsAfter)) + 1,
-                 faults) &&
-      world.freeAtoms.reserve(static_cast<std::int32_t>(atomsAfter), faults) &&
-      world.freeBonds.reserve(static_cast<std::int32_t>(bondsAfter), faults) &&
-      world.bondPairs.makeRoom(static_cast<std::size_t>(bonds), faults);
-  if (!secured) return std::nullopt;
+  if (!makeRoomFor(world, atoms, bonds) ||
+      !tryAssign(lattice, static_cast<std::size_t>(cells), std::int32_t{0}, world.faults()))
+    return std::nullopt;
   return lattice;
 }
 
@@ -262,15 +240,16 @@ void buildBitmapFromFile(World& world, const SimSettings& settings, const ImageF
 
 // Velocities are zero and are not turned.
 void placeNewAtoms(World& world, float x, float y, float angle, std::int32_t first) {
-  const std::int32_t count = world.atomCount;
+  const std::int32_t count = world.atomCount();
   for (std::int32_t i = std::max(first, 1); i <= count; ++i) {
-    Atom& atom = world.atoms[i];
-    if (atom.alive != yes || atom.placed != no) continue;
+    const Atom& atom = world.atoms()[i];
+    if (!atom.alive || atom.placed) continue;
     Vec2 q;
     vecMinusXY(q, atom.pos, x, y);
     vecRotate(q, angle);
-    vecPlusXY(atom.pos, q, x, y);
-    atom.placed = yes;
+    Vec2 placed;
+    vecPlusXY(placed, q, x, y);
+    placeAtom(world, i, placed);
   }
 }
 

@@ -18,14 +18,14 @@ inline void exchangeMomentum(World& world, std::int32_t a, std::int32_t j, Vec2 
                              float lenSq) {
   Vec2 p1;
   vecScaled(p1, d, m);
-  const Vec2 velJ = world.atoms[j].vel;
+  const Vec2 velJ = world.atoms()[j].vel;
   const float m2 = (n.x * velJ.x + n.y * velJ.y) / lenSq;
   Vec2 p2;
   vecScaled(p2, n, m2);
-  vecAddTo(world.atoms[a].vel, p2);
-  vecSubFrom(world.atoms[a].vel, p1);
-  vecAddTo(world.atoms[j].vel, p1);
-  vecSubFrom(world.atoms[j].vel, p2);
+  vecAddTo(world.velocity(a), p2);
+  vecSubFrom(world.velocity(a), p1);
+  vecAddTo(world.velocity(j), p1);
+  vecSubFrom(world.velocity(j), p2);
 }
 
 // Live atom a meets live atom j (j != a), which stands at `posJ`: nothing unless they touch
@@ -35,7 +35,7 @@ inline void exchangeMomentum(World& world, std::int32_t a, std::int32_t j, Vec2 
 inline void collidePair(World& world, const SimSettings& settings, std::int32_t a, std::int32_t j,
                         Vec2 posJ) {
   Vec2 d;
-  vecSub(d, posJ, world.atoms[a].pos);
+  vecSub(d, posJ, world.atoms()[a].pos);
   // The signed sum only spares the square root; it never rejects a pair in contact.
   if (d.x + d.y >= 4.0f * settings.atomSize) return;
   Vec2 n;
@@ -43,11 +43,11 @@ inline void collidePair(World& world, const SimSettings& settings, std::int32_t 
   const float len = vecLength(d);
   if (len >= 2.0f * settings.atomSize) return;
   const float lenSq = d.x * d.x + d.y * d.y;
-  const Vec2 velA = world.atoms[a].vel;
+  const Vec2 velA = world.atoms()[a].vel;
   // The approach rate of a towards j; a pair at one position gives NaN and does nothing.
   const float m = (d.x * velA.x + d.y * velA.y) / lenSq;
   if (!(m >= 0.0f)) return;
-  if (m > settings.bondThreshold && bondExists(world, a, j) == no)
+  if (m > settings.bondThreshold && !bondExists(world, a, j))
     makeImpactBond(world, a, j, settings.atomSpace, impactBondColour);
   exchangeMomentum(world, a, j, d, n, m, lenSq);
 }

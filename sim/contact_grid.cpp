@@ -209,8 +209,8 @@ void unlink(ContactGrid& grid, std::int32_t atom) {
 bool buildContactGrid(ContactGrid& grid, const World& world, float contactDistance,
                       GridLayout layout) {
   grid.built = false;
-  const std::int32_t count = static_cast<std::int32_t>(
-      std::clamp<std::int64_t>(world.atomCount, 0, std::ssize(world.atoms) - 1));
+  const std::span<const Atom> atoms = world.atoms();
+  const std::int32_t count = world.atomCount();
   const auto slots = static_cast<std::size_t>(count) + 1;
   if (!tryResize(grid.next, slots, grid.faults) || !tryResize(grid.previous, slots, grid.faults) ||
       !tryResize(grid.atomBucket, slots, grid.faults) ||
@@ -231,8 +231,8 @@ bool buildContactGrid(ContactGrid& grid, const World& world, float contactDistan
   std::int64_t rowHigh = -cellLimit;
   std::int32_t strays = 0;
   for (std::int32_t slot = 1; slot <= count; ++slot) {
-    const Atom& atom = world.atoms[slot];
-    if (atom.alive != yes || !isFinite(atom.pos)) continue;
+    const Atom& atom = atoms[slot];
+    if (!atom.alive || !isFinite(atom.pos)) continue;
     const double x = atom.pos.x * grid.inverseCell;
     const double y = atom.pos.y * grid.inverseCell;
     if (!withinCellRange(x) || !withinCellRange(y)) {
@@ -250,10 +250,10 @@ bool buildContactGrid(ContactGrid& grid, const World& world, float contactDistan
   grid.slots = count;
   grid.filedAt[0] = {INFINITY, INFINITY};  // where every list ends; never near anything
   for (std::int32_t slot = 1; slot <= count; ++slot) {
-    const Atom& atom = world.atoms[slot];
-    grid.filedLive[slot] = atom.alive == yes ? 1 : 0;
+    const Atom& atom = atoms[slot];
+    grid.filedLive[slot] = atom.alive ? 1 : 0;
     grid.filedAt[slot] = atom.pos;
-    const bool filed = atom.alive == yes && isFinite(atom.pos);
+    const bool filed = atom.alive && isFinite(atom.pos);
     link(grid, slot, filed ? bucketAt(grid, atom.pos) : noBucket);
   }
   grid.looseWhenBuilt = grid.looseAtoms;
@@ -262,12 +262,12 @@ bool buildContactGrid(ContactGrid& grid, const World& world, float contactDistan
 }
 
 bool gridFilesWorld(const ContactGrid& grid, const World& world, float contactDistance) {
-  if (!grid.built || grid.contactDistance != contactDistance || grid.slots != world.atomCount ||
-      std::ssize(world.atoms) <= grid.slots)
+  if (!grid.built || grid.contactDistance != contactDistance || grid.slots != world.atomCount())
     return false;
+  const std::span<const Atom> atoms = world.atoms();
   for (std::int32_t slot = 1; slot <= grid.slots; ++slot) {
-    const Atom& atom = world.atoms[slot];
-    const bool live = atom.alive == yes;
+    const Atom& atom = atoms[slot];
+    const bool live = atom.alive;
     if (live != (grid.filedLive[slot] != 0)) return false;
     if (live &&
         std::bit_cast<std::uint64_t>(atom.pos) != std::bit_cast<std::uint64_t>(grid.filedAt[slot]))
@@ -355,7 +355,7 @@ void orderCandidates(ContactGrid& grid, std::int32_t* slots, std::size_t count) 
 // search branches only on lists of two or more atoms, which are few at these cell sizes.
 std::span<const std::int32_t> findContactCandidates(ContactGrid& grid, const World& world,
                                                     std::int32_t atom) {
-  const Vec2 here = world.atoms[atom].pos;
+  const Vec2 here = world.atoms()[atom].pos;
   if (!isFinite(here)) return {};
   // The lists walked are disjoint and hold slots 1..slots: every write goes to the count taken
   // so far, which stays below the slots + 1 entries the build made room for.
@@ -424,7 +424,7 @@ std::span<const std::int32_t> findContactCandidates(ContactGrid& grid, const Wor
 // An atom that has turned NaN or infinite leaves the grid for good: it can touch nothing again.
 // One far out along both axes is in no list until it comes nearer.
 bool noteMove(ContactGrid& grid, const World& world, std::int32_t atom) {
-  const Vec2 now = world.atoms[atom].pos;
+  const Vec2 now = world.atoms()[atom].pos;
   grid.filedAt[atom] = now;
   const std::uint32_t bucket = grid.atomBucket[atom];
   if (bucket == noBucket) return true;

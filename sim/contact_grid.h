@@ -90,6 +90,11 @@ bool gridFilesWorld(const ContactGrid& grid, const World& world, float contactDi
 std::span<const std::int32_t> findContactCandidates(ContactGrid& grid, const World& world,
                                                     std::int32_t atom);
 
+// Where the grid last filed or moved `atom`, one of its slots.
+inline Vec2 filedPosition(const ContactGrid& grid, std::int32_t atom) {
+  return grid.filedAt[atom];
+}
+
 // Moves an atom's entry to the cell of its new position. Returns false when so many atoms have
 // left the cells for the loose list since the grid was built that it should be built again.
 bool noteMove(ContactGrid& grid, const World& world, std::int32_t atom);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <span>
 
 #include "sim/contact.h"
 #include "sim/spring.h"
@@ -47,13 +48,15 @@ struct SpringBlock {
 };
 
 void gatherSprings(const World& world, std::int32_t first, std::int32_t last, SpringBlock& block) {
+  const std::span<const Atom> atoms = world.atoms();
+  const std::span<const Bond> bonds = world.bonds();
   block.count = 0;
   for (std::int32_t k = first; k <= last; ++k) {
-    const Bond& record = world.bonds[k];
-    if (record.alive != yes) continue;
+    const Bond& record = bonds[k];
+    if (!record.alive) continue;
     const std::size_t i = block.count++;
     Vec2 d;
-    vecSub(d, world.atoms[record.atomA].pos, world.atoms[record.atomB].pos);
+    vecSub(d, atoms[record.atomA].pos, atoms[record.atomB].pos);
     block.slot[i] = k;
     block.atomA[i] = record.atomA;
     block.atomB[i] = record.atomB;
@@ -82,15 +85,15 @@ void settleSprings(World& world, const SpringBlock& block) {
       freeBond(world, k);
       continue;
     }
-    if (block.deforms[i] != 0) world.bonds[k].restLength = block.deformed[i];
+    if (block.deforms[i] != 0) world.restLength(k) = block.deformed[i];
     const Vec2 impulse{block.impulseX[i], block.impulseY[i]};
-    vecAddTo(world.atoms[block.atomB[i]].vel, impulse);
-    vecSubFrom(world.atoms[block.atomA[i]].vel, impulse);
+    vecAddTo(world.velocity(block.atomB[i]), impulse);
+    vecSubFrom(world.velocity(block.atomA[i]), impulse);
   }
 }
 
 void actOnBonds(World& world, const SimSettings& settings) {
-  const std::int32_t bondCount = world.bondCount;
+  const std::int32_t bondCount = world.bondCount();
   SpringBlock block;  // about 10 KB, on the stack
   for (std::int64_t first = 1; first <= bondCount; first += bondBlock) {
     const std::int64_t last = std::min<std::int64_t>(bondCount, first + bondBlock - 1);
@@ -118,7 +121,7 @@ bool fileAtomsUnlessFiled(const World& world, const SimSettings& settings, StepS
 void stepWorldFast(World& world, const SimSettings& settings, StepState& state) {
   actOnBonds(world, settings);
 
-  const std::int32_t atomCount = world.atomCount;
+  const std::int32_t atomCount = world.atomCount();
   ContactSearch search = contactSearchFor(settings);
   state.contactsWithoutGrid = false;
   if (search == ContactSearch::grid && !fileAtomsUnlessFiled(world, settings, state)) {
@@ -126,25 +129,26 @@ void stepWorldFast(World& world, const SimSettings& settings, StepState& state) 
     state.contactsWithoutGrid = true;
   }
   for (std::int32_t i = 1; i <= atomCount; ++i) {
-    if (world.atoms[i].alive != yes) continue;
-    vecAddXY(world.atoms[i].vel, settings.xGravity, settings.yGravity);
+    if (!world.atoms()[i].alive) continue;
+    vecAddXY(world.velocity(i), settings.xGravity, settings.yGravity);
     reboundWalls(world, settings, i);
     if (search == ContactSearch::grid) {
-      // The grid's copy of a candidate's position is its position (see findContactCandidates)
+      // Where the grid has a candidate filed is where it stands (see findContactCandidates),
       // and was just read by the search.
       for (const std::int32_t j : findContactCandidates(state.grid, world, i))
-        collidePair(world, settings, i, j, state.grid.filedAt[j]);
+        collidePair(world, settings, i, j, filedPosition(state.grid, j));
     } else if (search == ContactSearch::allPairs) {
       collideAtom(world, settings, i);
     }
-    vecClamp(world.atoms[i].vel, settings.maxSpeed);
-    vecAddTo(world.atoms[i].pos, world.atoms[i].vel);
+    vecClamp(world.velocity(i), settings.maxSpeed);
+    vecAddTo(world.position(i), world.velocity(i));
     if (search == ContactSearch::grid && !noteMove(state.grid, world, i) &&
         !buildContactGrid(state.grid, world, 2.0f * settings.atomSize, GridLayout::hashed)) {
       search = ContactSearch::allPairs;
       state.contactsWithoutGrid = true;
     }
   }
+  assertValidWorld(world, "a fast step");
 }
 
 }  // namespace squish::sim

@@ -21,65 +21,67 @@ constexpr float leftMirrorSum = -640.0f;
 }  // namespace
 
 void updateBond(World& world, const SimSettings& settings, std::int32_t bond) {
-  const std::int32_t a = world.bonds[bond].atomA;
-  const std::int32_t b = world.bonds[bond].atomB;
+  const std::int32_t a = world.bonds()[bond].atomA;
+  const std::int32_t b = world.bonds()[bond].atomB;
   Vec2 d;
-  vecSub(d, world.atoms[a].pos, world.atoms[b].pos);
-  const Spring spring = workOutSpring(d, world.bonds[bond].restLength, settings);
+  vecSub(d, world.atoms()[a].pos, world.atoms()[b].pos);
+  const Spring spring = workOutSpring(d, world.bonds()[bond].restLength, settings);
   if (spring.breaks != 0) {
     freeBond(world, bond);
     return;
   }
   vecScale(d, spring.impulseScale);
-  if (spring.deforms != 0) world.bonds[bond].restLength = spring.deformedRest;
-  vecAddTo(world.atoms[b].vel, d);
-  vecSubFrom(world.atoms[a].vel, d);
+  if (spring.deforms != 0) world.restLength(bond) = spring.deformedRest;
+  vecAddTo(world.velocity(b), d);
+  vecSubFrom(world.velocity(a), d);
 }
 
 // Three tests in turn, each on the position the previous one left, so an atom far past the
 // right wall can be mirrored again by the left wall in the same call. The floor damps both
 // velocity components (friction); a side wall only the horizontal one.
 void reboundWalls(World& world, const SimSettings& settings, std::int32_t atom) {
-  Atom& at = world.atoms[atom];
-  if (at.pos.y < floorY) {
-    at.pos.y = -at.pos.y;
-    at.vel.y = -at.vel.y * settings.boundDecay;
-    at.vel.x = at.vel.x * settings.boundDecay;
+  Vec2& pos = world.position(atom);
+  Vec2& vel = world.velocity(atom);
+  if (pos.y < floorY) {
+    pos.y = -pos.y;
+    vel.y = -vel.y * settings.boundDecay;
+    vel.x = vel.x * settings.boundDecay;
   }
-  if (at.pos.x > rightWallX) {
-    at.pos.x = rightMirrorSum - at.pos.x;
-    at.vel.x = -at.vel.x * settings.boundDecay;
+  if (pos.x > rightWallX) {
+    pos.x = rightMirrorSum - pos.x;
+    vel.x = -vel.x * settings.boundDecay;
   }
-  if (at.pos.x < leftWallX) {
-    at.pos.x = leftMirrorSum - at.pos.x;
-    at.vel.x = -at.vel.x * settings.boundDecay;
+  if (pos.x < leftWallX) {
+    pos.x = leftMirrorSum - pos.x;
+    vel.x = -vel.x * settings.boundDecay;
   }
 }
 
 void collideAtom(World& world, const SimSettings& settings, std::int32_t atom) {
-  const std::int32_t count = world.atomCount;
+  const std::int32_t count = world.atomCount();
   for (std::int32_t j = 1; j <= count; ++j) {
-    if (j == atom || world.atoms[j].alive != yes) continue;
-    collidePair(world, settings, atom, j, world.atoms[j].pos);
+    if (j == atom || !world.atoms()[j].alive) continue;
+    collidePair(world, settings, atom, j, world.atoms()[j].pos);
   }
 }
 
 // Atoms are finished one at a time: when atom i meets atom j, a lower j has already moved in
 // this step and a higher one has not.
 void stepWorld(World& world, const SimSettings& settings) {
-  const std::int32_t bondCount = world.bondCount;
+  const std::int32_t bondCount = world.bondCount();
   for (std::int32_t k = 1; k <= bondCount; ++k) {
-    if (world.bonds[k].alive == yes) updateBond(world, settings, k);
+    if (world.bonds()[k].alive) updateBond(world, settings, k);
   }
-  const std::int32_t atomCount = world.atomCount;
+  const std::int32_t atomCount = world.atomCount();
   for (std::int32_t i = 1; i <= atomCount; ++i) {
-    if (world.atoms[i].alive != yes) continue;
-    vecAddXY(world.atoms[i].vel, settings.xGravity, settings.yGravity);
+    if (!world.atoms()[i].alive) continue;
+    vecAddXY(world.velocity(i), settings.xGravity, settings.yGravity);
     reboundWalls(world, settings, i);
     collideAtom(world, settings, i);
-    vecClamp(world.atoms[i].vel, settings.maxSpeed);
-    vecAddTo(world.atoms[i].pos, world.atoms[i].vel);
+    vecClamp(world.velocity(i), settings.maxSpeed);
+    vecAddTo(world.position(i), world.velocity(i));
   }
+  assertValidWorld(world, "a step");
 }
 
 }  // namespace squish::sim

@@ -10,7 +10,7 @@ if [ -z "$exe" ]; then
   build=$root/build/bench-headless
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DSQUISH_TESTS=OFF >/dev/null
   cmake --build "$build" -j 2 --target squish-headless >/dev/null
-  exe=$build/app/squish-headless
+  exe=$build/headless/squish-headless
 fi
 
 work=$(mktemp -d)

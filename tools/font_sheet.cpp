@@ -2,32 +2,15 @@
 // loads ("bmp") or the C++ source of the built-in copy ("source").
 //   font_sheet bmp|source GLYPHS.txt OUTPUT
 #include <cstdint>
-#include <fstream>
 #include <iostream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "files/whole_file.h"
 #include "tools/glyph_source.h"
 #include "tools/sheet_writers.h"
 
 namespace {
-
-bool readWholeFile(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  text = buffer.str();
-  return !in.bad();
-}
-
-bool writeWholeFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
-}
 
 int usage() {
   std::cerr << "usage: font_sheet bmp|source GLYPHS.txt OUTPUT\n";
@@ -43,12 +26,12 @@ int main(int argc, char** argv) {
   const std::string outputPath = argv[3];
   if (format != "bmp" && format != "source") return usage();
 
-  std::string text;
-  if (!readWholeFile(sourcePath, text)) {
-    std::cerr << "font_sheet: cannot read " << sourcePath << "\n";
+  const squish::files::WholeFile source = squish::files::readWholeFile(sourcePath);
+  if (!source.ok()) {
+    std::cerr << "font_sheet: cannot read " << sourcePath << ": " << source.error << "\n";
     return 1;
   }
-  const squish::tools::GlyphSourceResult parsed = squish::tools::parseGlyphSource(text);
+  const squish::tools::GlyphSourceResult parsed = squish::tools::parseGlyphSource(source.bytes);
   if (!parsed.ok) {
     std::cerr << sourcePath << ": " << parsed.error << "\n";
     return 1;
@@ -61,8 +44,9 @@ int main(int argc, char** argv) {
   } else {
     bytes = squish::tools::encodeSheetSource(parsed.sheet);
   }
-  if (!writeWholeFile(outputPath, bytes)) {
-    std::cerr << "font_sheet: cannot write " << outputPath << "\n";
+  const squish::files::WriteResult written = squish::files::writeWholeFile(outputPath, bytes);
+  if (!written.ok()) {
+    std::cerr << "font_sheet: cannot write " << outputPath << ": " << written.error << "\n";
     return 1;
   }
   return 0;

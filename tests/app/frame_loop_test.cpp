@@ -8,15 +8,17 @@
 #include "panel/settings_panel.h"
 #include "sim/step.h"
 #include "sim/vec2.h"
-#include "tests/app/headless_fixture.h"
+#include "tests/headless/headless_fixture.h"
+#include "tests/sim/test_world.h"
 
 namespace squish::app {
 namespace {
 
-using testing::atFrame;
-using testing::expectSameWorld;
-using testing::runFrameWith;
-using testing::ScratchDir;
+using headless::HeadlessProgram;
+using headless::testing::atFrame;
+using headless::testing::expectSameWorld;
+using headless::testing::runFrameWith;
+using headless::testing::ScratchDir;
 
 // Three atoms in a row at world (0, 100), (10, 100), (20, 100) (screen (320, 380) onwards),
 // bonded 1-2 and 2-3, with no gravity so they stay put.
@@ -24,7 +26,7 @@ constexpr const char* chainScene = "# chain\nYGRAVITY=0\nBOX=0,100,3,1,14,0\n";
 
 // Screen coordinates of an atom, rounded, as a "mouse X Y" message.
 std::string mouseOnAtom(const sim::World& world, std::int32_t atom) {
-  const sim::Vec2 pos = world.atoms[atom].pos;
+  const sim::Vec2 pos = world.atoms()[atom].pos;
   return "mouse " + std::to_string(static_cast<int>(std::lround(320.0f + pos.x))) + " " +
          std::to_string(static_cast<int>(std::lround(480.0f - pos.y)));
 }
@@ -68,17 +70,17 @@ TEST(FrameLoop, DefaultSceneIsBuiltWithoutArgumentsOrWithAnEmptyFirstOne) {
   for (const std::vector<std::string>& arguments :
        {std::vector<std::string>{}, std::vector<std::string>{"", "missing.txt"}}) {
     HeadlessProgram program(arguments, 1);
-    EXPECT_EQ(program.world().atomCount, 237);
-    EXPECT_EQ(program.world().bondCount, 639);
+    EXPECT_EQ(program.world().atomCount(), 237);
+    EXPECT_EQ(program.world().bondCount(), 639);
     // Box 1's corner atom is its anchor; the atom above it is turned 0.1 rad clockwise.
-    const sim::Atom& corner = program.world().atoms[1];
+    const sim::Atom& corner = program.world().atoms()[1];
     EXPECT_EQ(corner.pos.x, 100.0f);
     EXPECT_EQ(corner.pos.y, 150.0f);
     EXPECT_EQ(corner.colour, 14);
     sim::Vec2 above{0.0f, 10.0f};
     sim::vecRotate(above, 0.1f);
-    EXPECT_EQ(program.world().atoms[2].pos.x, 100.0f + above.x);
-    EXPECT_EQ(program.world().atoms[2].pos.y, 150.0f + above.y);
+    EXPECT_EQ(program.world().atoms()[2].pos.x, 100.0f + above.x);
+    EXPECT_EQ(program.world().atoms()[2].pos.y, 150.0f + above.y);
     EXPECT_EQ(program.framesRun(), 0);
   }
 }
@@ -87,12 +89,12 @@ TEST(FrameLoop, SceneFilesAreReadUpToTheFirstEmptyArgument) {
   ScratchDir dir;
   const std::string box = dir.write("box.txt", "BOX=0,0,2,2,14,0\n");
   const std::string triangle = dir.write("triangle.txt", "TRIANGLE=0,100,3,15,0\n");
-  EXPECT_EQ(HeadlessProgram({box, triangle}, 1).world().atomCount, 4 + 6);
-  EXPECT_EQ(HeadlessProgram({box, "", triangle}, 1).world().atomCount, 4);
-  EXPECT_EQ(HeadlessProgram({dir.path("missing.txt"), triangle}, 1).world().atomCount, 6);
+  EXPECT_EQ(HeadlessProgram({box, triangle}, 1).world().atomCount(), 4 + 6);
+  EXPECT_EQ(HeadlessProgram({box, "", triangle}, 1).world().atomCount(), 4);
+  EXPECT_EQ(HeadlessProgram({dir.path("missing.txt"), triangle}, 1).world().atomCount(), 6);
 
   HeadlessProgram empty({dir.path("missing.txt")}, 1);
-  EXPECT_EQ(empty.world().atomCount, 0);
+  EXPECT_EQ(empty.world().atomCount(), 0);
   EXPECT_TRUE(empty.runFrame());
   EXPECT_TRUE(empty.runFrame());
 }
@@ -108,11 +110,11 @@ TEST(FrameLoop, PressGrabsHeldAtomFollowsRightButtonMovesNeighboursReleaseLetsGo
 
   // The held atom's velocity becomes the vector to the pointer (world (20, 150)).
   sim::World expected = world;
-  expected.atoms[1].vel = {20.0f - expected.atoms[1].pos.x, 150.0f - expected.atoms[1].pos.y};
+  expected.velocity(1) = {20.0f - expected.atoms()[1].pos.x, 150.0f - expected.atoms()[1].pos.y};
   sim::stepWorld(expected, program.settings());
   runFrameWith(program, atFrame(program, "mouse 340 330"));
   expectSameWorld(expected, world);
-  EXPECT_GT(world.atoms[1].pos.y, 100.0f);
+  EXPECT_GT(world.atoms()[1].pos.y, 100.0f);
 
   runFrameWith(program, atFrame(program, "up left"));
   EXPECT_EQ(program.frame().heldAtom, 0);
@@ -133,10 +135,10 @@ TEST(FrameLoop, PressGrabsHeldAtomFollowsRightButtonMovesNeighboursReleaseLetsGo
   const std::int32_t picked = sim::pickAtom(world, program.settings(), worldX, worldY);
   ASSERT_EQ(picked, 2);
   expected = world;
-  const sim::Vec2 pos = expected.atoms[2].pos;
+  const sim::Vec2 pos = expected.atoms()[2].pos;
   const sim::Vec2 pull{worldX - pos.x, worldY - pos.y};
   for (const std::int32_t atom : {1, 2, 3})
-    expected.atoms[atom].vel = pull;
+    expected.velocity(atom) = pull;
   sim::stepWorld(expected, program.settings());
   runFrameWith(program, atFrame(program, "down right"));
   EXPECT_EQ(program.frame().heldAtom, 2);
@@ -147,14 +149,14 @@ TEST(FrameLoop, BrokenBondsStillCarryTheRightButtonDrag) {
   ScratchDir dir;
   HeadlessProgram program({dir.write("chain.txt", chainScene)}, 1);
   sim::World& world = program.world();
-  world.bonds[2].alive = sim::no;  // 2-3 broken; its slot still names both atoms
+  sim::freeBond(world, 2);  // 2-3 broken; its slot still names both atoms
   runFrameWith(program, atFrame(program, mouseOnAtom(world, 3)));
   sim::World expected = world;
   const display::MouseState mouse = program.frame().mouse.value();
-  const sim::Vec2 pull{static_cast<float>(mouse.x - 320) - expected.atoms[3].pos.x,
-                       static_cast<float>(480 - mouse.y) - expected.atoms[3].pos.y};
-  expected.atoms[3].vel = pull;
-  expected.atoms[2].vel = pull;
+  const sim::Vec2 pull{static_cast<float>(mouse.x - 320) - expected.atoms()[3].pos.x,
+                       static_cast<float>(480 - mouse.y) - expected.atoms()[3].pos.y};
+  expected.velocity(3) = pull;
+  expected.velocity(2) = pull;
   sim::stepWorld(expected, program.settings());
   runFrameWith(program, atFrame(program, "down right"));
   EXPECT_EQ(program.frame().heldAtom, 3);
@@ -191,15 +193,15 @@ TEST(FrameLoop, SpaceKicksEveryLiveAtomWithFreshRandomVelocities) {
   runFrameWith(program, atFrame(program, "mouse 600 20"));
   sim::World expected = program.world();
   display::RandomGenerator random = program.random();
-  expected.atoms[5].alive = sim::no;
-  program.world().atoms[5].alive = sim::no;
+  ASSERT_TRUE(sim::testing::setAtomLive(expected, 5, false));
+  ASSERT_TRUE(sim::testing::setAtomLive(program.world(), 5, false));
   const double maxSpeed = program.settings().maxSpeed;
-  for (std::int32_t i = 1; i <= expected.atomCount; ++i) {
-    if (expected.atoms[i].alive != sim::yes) continue;
+  for (std::int32_t i = 1; i <= expected.atomCount(); ++i) {
+    if (!expected.atoms()[i].alive) continue;
     const double r1 = display::randomUnit(random, 1);
     const double r2 = display::randomUnit(random, 1);
-    expected.atoms[i].vel = {static_cast<float>((r2 - 0.5) * maxSpeed * 2.0),
-                             static_cast<float>((r1 - 0.5) * maxSpeed * 2.0)};
+    expected.velocity(i) = {static_cast<float>((r2 - 0.5) * maxSpeed * 2.0),
+                            static_cast<float>((r1 - 0.5) * maxSpeed * 2.0)};
   }
   sim::stepWorld(expected, program.settings());
   runFrameWith(program, atFrame(program, "keydown 57") + atFrame(program, "char 32"));
@@ -261,8 +263,8 @@ TEST(FrameLoop, ApplyWritesTheFieldsAndRestartKeepsThem) {
   EXPECT_FALSE(program.panel().restartRequested);
   EXPECT_EQ(program.frame().heldAtom, 0);
   EXPECT_EQ(program.settings().atomSpace, 20.0f);
-  EXPECT_EQ(program.world().atomCount, 237);
-  EXPECT_EQ(program.world().bonds[1].restLength, 20.0f);
+  EXPECT_EQ(program.world().atomCount(), 237);
+  EXPECT_EQ(program.world().bonds()[1].restLength, 20.0f);
   EXPECT_EQ(program.panel().panelWindow->flags & widgets::visible, 0u);
 }
 
@@ -274,7 +276,7 @@ TEST(FrameLoop, QuitEndsTheLoopAtTheStartOfTheNextFrame) {
   const sim::World before = program.world();
   EXPECT_TRUE(runFrameWith(program, atFrame(program, "up left")));  // Quit pressed: still steps
   EXPECT_TRUE(program.panel().quitRequested);
-  EXPECT_NE(before.atoms[1].pos.y, program.world().atoms[1].pos.y);
+  EXPECT_NE(before.atoms()[1].pos.y, program.world().atoms()[1].pos.y);
   const std::int64_t frames = program.framesRun();
   EXPECT_FALSE(runFrameWith(program, atFrame(program, "mouse 1 1")));
   EXPECT_TRUE(program.quit());

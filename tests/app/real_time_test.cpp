@@ -7,15 +7,17 @@
 
 #include "panel/settings_panel.h"
 #include "sim/step.h"
-#include "tests/app/headless_fixture.h"
+#include "tests/headless/headless_fixture.h"
 
 namespace squish::app {
 namespace {
 
-using testing::atFrame;
-using testing::expectSameWorld;
-using testing::runFrameWith;
-using testing::ScratchDir;
+using headless::HeadlessProgram;
+using headless::runHeadless;
+using headless::testing::atFrame;
+using headless::testing::expectSameWorld;
+using headless::testing::runFrameWith;
+using headless::testing::ScratchDir;
 
 // Typed characters, as the window delivers them.
 constexpr const char* pauseKey = "char 112";   // p
@@ -45,13 +47,13 @@ TEST(RealTime, PauseHoldsTheWorldWhileInputActsAndNStepsOnce) {
   EXPECT_GT(pixelsOfColour(program.screen(), 14, 21, 14), 0);  // "PAUSED" in yellow
 
   // Paused, a drag still sets the held atom's velocity; nothing moves until N.
-  const sim::Atom corner = program.world().atoms[1];  // box 1's corner, screen (420, 330)
+  const sim::Atom corner = program.world().atoms()[1];  // box 1's corner, screen (420, 330)
   runFrameWith(program, atFrame(program, "mouse 420 330"));
   runFrameWith(program, atFrame(program, "down left"));
   EXPECT_EQ(program.frame().heldAtom, 1);
   runFrameWith(program, atFrame(program, "mouse 420 300"));
-  EXPECT_EQ(program.world().atoms[1].pos.y, corner.pos.y);
-  EXPECT_EQ(program.world().atoms[1].vel.y, 180.0f - corner.pos.y);
+  EXPECT_EQ(program.world().atoms()[1].pos.y, corner.pos.y);
+  EXPECT_EQ(program.world().atoms()[1].vel.y, 180.0f - corner.pos.y);
   sim::World expected = program.world();
   sim::stepWorld(expected, program.settings());
   runFrameWith(program, atFrame(program, stepKey));
@@ -81,13 +83,13 @@ TEST(RealTime, RestartKeyRebuildsButKeysTypedIntoAFocusedFieldDoNothingElse) {
   runFrameWith(program, atFrame(program, "keydown 1") + atFrame(program, "keyup 1"));
   runFrameWith(program, atFrame(program, "mouse 142 36"));
   runFrameWith(program, atFrame(program, "down left") + atFrame(program, "up left"));
-  const std::int32_t atoms = program.world().atomCount;
+  const std::int32_t atoms = program.world().atomCount();
   for (const char* key : {pauseKey, stepKey, "char 114", "char 43", "char 45"})
     runFrameWith(program, atFrame(program, key));
   EXPECT_FALSE(program.state().pacer.paused);
   EXPECT_EQ(program.state().pacer.pace, 500.0);
   EXPECT_TRUE(dumpSays(program, "\"frame\": 14,\n  \"steps\": 13,"));
-  EXPECT_EQ(program.world().atomCount, atoms);
+  EXPECT_EQ(program.world().atomCount(), atoms);
   const std::string field =
       panel::fieldText(program.panel().panelWindow, panel::fieldIdBase + 1);
   EXPECT_NE(field.find("pnr+-"), std::string::npos) << field;

@@ -11,13 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "tests/app/headless_fixture.h"
 #include "tests/display/display_test_support.h"
+#include "tests/headless/headless_fixture.h"
 
 namespace squish::app {
 namespace {
 
-using testing::ScratchDir;
+using headless::HeadlessProgram;
+using headless::testing::ScratchDir;
 
 // The problem lines of checking one scene text (the summaries left out), and its exit status.
 struct Checked {
@@ -271,9 +272,9 @@ TEST(SceneChecker, BuildsTheSameWorldAsTheProgram) {
     const SceneTally tally = checkSceneFiles(files, world, settings, screen, out);
     display::closeScreen(screen);
 
-    testing::expectSameWorld(program.world(), world);
-    EXPECT_EQ(tally.atoms, world.atomCount);
-    EXPECT_EQ(tally.bonds, world.bondCount);
+    headless::testing::expectSameWorld(program.world(), world);
+    EXPECT_EQ(tally.atoms, world.atomCount());
+    EXPECT_EQ(tally.bonds, world.bondCount());
     EXPECT_EQ(std::memcmp(&settings, &program.settings(), sizeof settings), 0);
   }
 }

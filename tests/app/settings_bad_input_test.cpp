@@ -8,11 +8,13 @@
 
 #include "display/window_messages.h"
 #include "panel/settings_panel.h"
-#include "tests/app/headless_fixture.h"
+#include "tests/headless/headless_fixture.h"
 #include "widgets/widget_tree.h"
 
 namespace squish::app {
 namespace {
+
+using headless::HeadlessProgram;
 
 constexpr int framesPerRun = 1000;
 // Thirty-three runs of one setting each: fewer frames keep the test short.
@@ -77,17 +79,17 @@ class Program {
 
   void expectSoundWorld() {
     const sim::World& world = program_.world();
-    EXPECT_LE(world.atomCount, world.atomCapacity);
-    EXPECT_LE(world.bondCount, world.bondCapacity);
-    for (std::int32_t b = 1; b <= world.bondCount; ++b) {
-      if (world.bonds[b].alive == sim::no) continue;
-      EXPECT_GE(world.bonds[b].atomA, 1);
-      EXPECT_LE(world.bonds[b].atomA, world.atomCount);
-      EXPECT_GE(world.bonds[b].atomB, 1);
-      EXPECT_LE(world.bonds[b].atomB, world.atomCount);
+    EXPECT_LE(world.atomCount(), world.atomCapacity());
+    EXPECT_LE(world.bondCount(), world.bondCapacity());
+    for (std::int32_t b = 1; b <= world.bondCount(); ++b) {
+      if (!world.bonds()[b].alive) continue;
+      EXPECT_GE(world.bonds()[b].atomA, 1);
+      EXPECT_LE(world.bonds()[b].atomA, world.atomCount());
+      EXPECT_GE(world.bonds()[b].atomB, 1);
+      EXPECT_LE(world.bonds()[b].atomB, world.atomCount());
     }
     EXPECT_GE(program_.frame().heldAtom, 0);
-    EXPECT_LE(program_.frame().heldAtom, world.atomCount);
+    EXPECT_LE(program_.frame().heldAtom, world.atomCount());
   }
 
   bool started() const { return program_.started(); }
@@ -105,7 +107,7 @@ class Program {
 TEST(AbsurdSettings, AppliedThroughThePanelEveryFrameStillFinishes) {
   for (const std::string& value : absurdValues) {
     SCOPED_TRACE(value);
-    testing::ScratchDir dir;
+    headless::testing::ScratchDir dir;
     Program program({dir.write("small.txt", smallScene)});
     ASSERT_TRUE(program.started());
     program.applyToEveryField(value);
@@ -126,7 +128,7 @@ TEST(AbsurdSettings, SetByASceneFileEveryFrameStillFinishes) {
   const char* keys[] = {"ATOMSIZE",       "ATOMSPACE",  "MAXSPEED",     "YGRAVITY",
                         "XGRAVITY",       "BOUNDDECAY", "DEFORMFACTOR", "DEFORMTHRESHOLD",
                         "BREAKTHRESHOLD", "STIFFNESS",  "BONDTHRESHOLD"};
-  testing::ScratchDir dir;
+  headless::testing::ScratchDir dir;
   for (const std::string& value : absurdValues) {
     SCOPED_TRACE(value);
     std::string text = "BOX=0,100,4,3,14,0\n";
@@ -135,7 +137,7 @@ TEST(AbsurdSettings, SetByASceneFileEveryFrameStillFinishes) {
     text += smallScene;
     Program program({dir.write("absurd.txt", text)});
     ASSERT_TRUE(program.started());
-    EXPECT_EQ(program.world().atomCount, 43);
+    EXPECT_EQ(program.world().atomCount(), 43);
     program.runFrames(framesPerRun);
     program.expectSoundWorld();
   }
@@ -144,7 +146,7 @@ TEST(AbsurdSettings, SetByASceneFileEveryFrameStillFinishes) {
 // One setting at a time, the others sane: each absurd value meets the ordinary values of the
 // rest of the step, which all-absurd runs never show.
 TEST(AbsurdSettings, EachSettingAloneThroughThePanelKeepsFramesFinishing) {
-  testing::ScratchDir dir;
+  headless::testing::ScratchDir dir;
   for (std::int32_t row = 1; row <= panel::rowCount; ++row) {
     for (const char* value : {"1e999", "-1e30", "0"}) {
       SCOPED_TRACE(std::to_string(row) + " = " + std::string(value));

@@ -1,11 +1,7 @@
-// The squish command line, and the options both programs share through one reader.
+// The squish command line, read through the option reader both programs share.
 #include "app/squish_options.h"
 
 #include <gtest/gtest.h>
-
-#include <sstream>
-
-#include "app/headless_program.h"
 
 namespace squish::app {
 namespace {
@@ -48,18 +44,6 @@ TEST(SquishOptions, ReadsEveryOptionAndNeedsDoubleDashBeforeADashedScene) {
     EXPECT_FALSE(r.ok()) << bad[0];
     EXPECT_NE(r.error.find(bad[0]), std::string::npos) << r.error;
     EXPECT_EQ(r.error.find('\n'), std::string::npos);
-  }
-}
-
-TEST(SquishOptions, HeadlessHelpAndVersionPrintAndExitZeroBeforeAnyFrame) {
-  for (const char* option : {"--help", "--version"}) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const std::vector<std::string> arguments = {option, "--dump", "-"};
-    EXPECT_EQ(runHeadless(arguments, out, err), 0);
-    EXPECT_EQ(out.str().find("squish-headless"), option[2] == 'h' ? 7u : 0u) << out.str();
-    EXPECT_EQ(out.str().find("\"frame\""), std::string::npos);
-    EXPECT_TRUE(err.str().empty());
   }
 }
 

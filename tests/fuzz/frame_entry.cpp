@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/headless_program.h"
+#include "headless/headless_program.h"
 #include "panel/settings_panel.h"
 #include "tests/fuzz/byte_reader.h"
 #include "tests/fuzz/fuzz_entries.h"
@@ -55,7 +55,7 @@ class Driver {
     program_.runFrame();
     requireSoundWorld(program_.world());
     const std::int32_t held = program_.frame().heldAtom;
-    require(held >= 0 && held <= program_.world().atomCount, "the held atom is a slot");
+    require(held >= 0 && held <= program_.world().atomCount(), "the held atom is a slot");
   }
 
   // A press and release of the left button at (x, y), a frame each.
@@ -204,7 +204,7 @@ class Driver {
   }
 
   ByteReader& in_;
-  app::HeadlessProgram program_;
+  headless::HeadlessProgram program_;
 };
 
 }  // namespace

@@ -8,12 +8,13 @@
 namespace squish::fuzz {
 
 std::span<const FuzzEntry> fuzzEntries() {
-  static constexpr std::array<FuzzEntry, 5> entries = {{
+  static constexpr std::array<FuzzEntry, 6> entries = {{
       {"bmp", feedBmpLoader},
       {"scene", feedSceneReader},
       {"input_script", feedInputScript},
       {"frame", feedFrameLoop},
       {"draw", feedDrawing},
+      {"world_file", feedWorldFile},
   }};
   return entries;
 }

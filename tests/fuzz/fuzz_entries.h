@@ -20,6 +20,8 @@ void feedInputScript(Bytes input);
 // The frame loop of the default scene driven by window messages with the settings panel open:
 // clicks, typing, dragging the window, Apply with absurd texts, Restart and Quit.
 void feedFrameLoop(Bytes input);
+// A world file's text: what is accepted fits a world, steps, and writes back to itself.
+void feedWorldFile(Bytes input);
 // Lines, boxes, circles and image transfers with arbitrary floats onto pages and images.
 void feedDrawing(Bytes input);
 

@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/input_script.h"
 #include "display/input.h"
 #include "display/screen.h"
 #include "display/window_messages.h"
+#include "headless/input_script.h"
 #include "tests/fuzz/fuzz_entries.h"
 
 namespace squish::fuzz {
@@ -16,7 +16,7 @@ namespace {
 // The messages of every frame are checked; only this many are applied, to keep inputs fast.
 constexpr std::size_t mostMessagesApplied = 4096;
 
-void requireSortedByFrame(const app::InputScript& script) {
+void requireSortedByFrame(const headless::InputScript& script) {
   for (std::size_t i = 1; i < script.messages.size(); ++i) {
     require(script.messages[i - 1].frame <= script.messages[i].frame, "messages sorted by frame");
   }
@@ -24,9 +24,9 @@ void requireSortedByFrame(const app::InputScript& script) {
   for (std::size_t i = 0; i < script.messages.size(); i += counted) {
     const std::int64_t frame = script.messages[i].frame;
     require(frame >= 1, "frames are numbered from 1");
-    const auto ofFrame = app::messagesForFrame(script, frame);
+    const auto ofFrame = headless::messagesForFrame(script, frame);
     require(!ofFrame.empty() && ofFrame.data() == &script.messages[i], "a frame's run starts");
-    for (const app::ScriptedMessage& same : ofFrame) {
+    for (const headless::ScriptedMessage& same : ofFrame) {
       require(same.frame == frame, "a frame's messages belong to it");
     }
     counted = ofFrame.size();
@@ -43,7 +43,7 @@ void pollInput(display::Screen& screen) {
 
 void feedInputScript(Bytes input) {
   const std::string_view text(reinterpret_cast<const char*>(input.data()), input.size());
-  const app::InputScriptResult result = app::parseInputScript(text);
+  const headless::InputScriptResult result = headless::parseInputScript(text);
   if (!result.ok()) {
     require(result.errorLine >= 1, "an error names its line");
     require(!result.error.empty(), "an error says what is wrong");
@@ -54,7 +54,7 @@ void feedInputScript(Bytes input) {
   display::Screen screen;
   if (!display::openScreen(screen, 18, 8, 2, 0, 0)) std::abort();
   std::size_t applied = 0;
-  for (const app::ScriptedMessage& scripted : result.script.messages) {
+  for (const headless::ScriptedMessage& scripted : result.script.messages) {
     if (++applied > mostMessagesApplied) break;
     {
       display::ScreenLock lock(screen.screenLock);

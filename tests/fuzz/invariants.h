@@ -1,6 +1,6 @@
 #pragma once
-// What must hold after any input, however hostile: the world's tables agree with their counts
-// and capacities and every live bond names atoms inside the table; the palette holds colours.
+// What must hold after any input, however hostile: every invariant of the world (validateWorld);
+// the palette holds colours.
 #include "display/screen.h"
 #include "sim/world.h"
 

@@ -17,7 +17,7 @@ for name in "$@"; do
   dict=()
   [[ -f "$source_dir/tests/fuzz/$name.dict" ]] && dict=(-dict="$source_dir/tests/fuzz/$name.dict")
   case $name in
-    bmp | scene) max_len=65536 ;;
+    bmp | scene | world_file) max_len=65536 ;;
     input_script) max_len=16384 ;;
     *) max_len=4096 ;;
   esac

@@ -28,7 +28,7 @@ constexpr std::int32_t plainStepBudget = 400;
 // the world holds more atoms than the budget.
 void readWithinBudget(sim::World& world, sim::SimSettings& settings, std::string_view text,
                       const sim::ImageFileLoader& loadImage) {
-  while (!text.empty() && world.atomCount <= atomBudget) {
+  while (!text.empty() && world.atomCount() <= atomBudget) {
     const std::size_t end = std::min(text.find('\n'), text.size());
     scene::readSceneText(world, settings, text.substr(0, end), loadImage);
     text.remove_prefix(std::min(end + 1, text.size()));
@@ -61,10 +61,10 @@ void feedSceneReader(Bytes input) {
   requireSoundWorld(world);
   requireSoundPalette(screen);
 
-  if (world.atomCount <= atomBudget) {
+  if (world.atomCount() <= atomBudget) {
     sim::StepState state;
     for (int step = 0; step < stepsRun; ++step) {
-      if (world.atomCount <= plainStepBudget) sim::stepWorld(world, settings);
+      if (world.atomCount() <= plainStepBudget) sim::stepWorld(world, settings);
       sim::stepWorldFast(world, settings, state);
     }
     requireSoundWorld(world);

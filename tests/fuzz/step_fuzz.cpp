@@ -1,7 +1,7 @@
 // Builds a small world from the input bytes (settings, atoms, bonds, freed bond slots, where the
 // world stands), steps a copy with the plain step and a copy with the fast step, and stops the
 // run at the first step whose worlds differ in any count, capacity or record, bit for bit (NaN
-// payloads aside).
+// payloads aside), or break an invariant of the world.
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -73,17 +73,20 @@ SimSettings readSettings(ByteReader& in) {
 World readWorld(ByteReader& in) {
   World world;
   const int atoms = in.byte() % 97;
+  std::int32_t slot = 0;
   for (int i = 0; i < atoms; ++i) {
-    const std::int32_t slot = allocateAtom(world);
+    slot = allocateAtomAfter(world, slot);
     const float x = in.number(40.0f);
     const float y = in.number(20.0f) + 40.0f;
-    setAtom(world, slot, x, y, in.number(1.0f), in.number(1.0f), 1);
-    if (in.byte() == 255) world.atoms[slot].alive = no;
+    const float vx = in.number(1.0f);
+    const float vy = in.number(1.0f);
+    // A dead atom is a slot reserved and never filled; the next slots are taken above it.
+    if (in.byte() != 255) setAtom(world, slot, x, y, vx, vy, 1);
   }
-  const int bonds = world.atomCount > 0 ? in.byte() % 129 : 0;
+  const int bonds = world.atomCount() > 0 ? in.byte() % 129 : 0;
   for (int k = 0; k < bonds; ++k) {
-    const std::int32_t a = 1 + in.byte() % world.atomCount;
-    const std::int32_t b = 1 + in.byte() % world.atomCount;
+    const std::int32_t a = 1 + in.byte() % world.atomCount();
+    const std::int32_t b = 1 + in.byte() % world.atomCount();
     const std::int32_t slot = allocateBond(world);
     setBond(world, slot, a, b, in.number(2.0f), 10.0f, 2);
     if (in.byte() >= 240) freeBond(world, slot);
@@ -104,10 +107,11 @@ void placeWorld(ByteReader& in, const SimSettings& settings, World& world) {
   const float scale = (place & 1) != 0 && size > 0.0f && std::isfinite(size) ? size / 4.0f : 1.0f;
   const float dx = offsets[(place >> 1) & 7];
   const float dy = offsets[(place >> 4) & 7];
-  for (std::int32_t i = 1; i <= world.atomCount; ++i) {
-    Atom& atom = world.atoms[i];
-    atom.pos = {atom.pos.x * scale + dx, atom.pos.y * scale + dy};
-    atom.vel = {atom.vel.x * scale, atom.vel.y * scale};
+  for (std::int32_t i = 1; i <= world.atomCount(); ++i) {
+    Vec2& pos = world.position(i);
+    Vec2& vel = world.velocity(i);
+    pos = {pos.x * scale + dx, pos.y * scale + dy};
+    vel = {vel.x * scale, vel.y * scale};
   }
 }
 
@@ -126,7 +130,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int step = 0; step < steps; ++step) {
     stepWorld(plain, settings);
     stepWorldFast(fast, settings, state);
-    if (!testing::sameWorld(plain, fast)) std::abort();
+    if (!testing::sameWorld(plain, fast) || !validateWorld(plain).empty() ||
+        !validateWorld(fast).empty())
+      std::abort();
   }
   return 0;
 }

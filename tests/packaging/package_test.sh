@@ -32,7 +32,7 @@ done
 (cd "$root/share/squish" &&
   "$root/bin/squish-headless" --frames 10 --dump "$dir/packaged.json" scenes/creature.txt)
 (cd "$root/share/squish" &&
-  "$build/app/squish-headless" --frames 10 --dump "$dir/built.json" scenes/creature.txt)
+  "$build/headless/squish-headless" --frames 10 --dump "$dir/built.json" scenes/creature.txt)
 version=$("$root/bin/squish-headless" --version)
 [ "$version" = "squish-headless 1.0.0" ] || { echo "package_test: --version says '$version'"; exit 1; }
 if ! grep -q '"frame": 10,' "$dir/packaged.json" || ! cmp -s "$dir/packaged.json" "$dir/built.json"; then

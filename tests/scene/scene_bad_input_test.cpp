@@ -53,8 +53,8 @@ TEST(SceneBadInput, BodiesTooLargeOrEmptyBuildNothing) {
       "BOX=0,0,2147483647,2147483647,9,0\nBOX=0,0,&HFFFFFFFFFFFFFFFF,2,9,0\n"
       "TRIANGLE=0,0,1e999,9,0\nTRIANGLE=0,0,100000,9,0\nBOX=0,0,-5,3,9,0\nBOX=0,0,3,0,9,0\n"
       "TRIANGLE=0,0,-1,9,0\nBOX=0,0,nan,nan,9,0\n");
-  EXPECT_EQ(read.world.atomCount, 0);
-  EXPECT_EQ(read.world.bondCount, 0);
+  EXPECT_EQ(read.world.atomCount(), 0);
+  EXPECT_EQ(read.world.bondCount(), 0);
 }
 
 TEST(SceneBadInput, ZeroNegativeAndNaNSpacingsBuildBodiesTheStepSurvives) {
@@ -63,20 +63,20 @@ TEST(SceneBadInput, ZeroNegativeAndNaNSpacingsBuildBodiesTheStepSurvives) {
       "ATOMSPACE=0\nBOX=0,50,3,3,9,0\nATOMSPACE=-10\nTRIANGLE=0,80,4,10,0.5\n"
       "ATOMSPACE=1e999\nBOX=0,20,2,2,11,0\nATOMSPACE=5\nBOX=1e30,-1e30,2,2,12,1e30\n"
       "BOX=1e999,0,2,2,13,-1e999\n");
-  ASSERT_EQ(read.world.atomCount, 9 + 10 + 4 + 4 + 4);
+  ASSERT_EQ(read.world.atomCount(), 9 + 10 + 4 + 4 + 4);
   // Zero spacing stacks the lattice on its corner with bonds of rest length 0.
-  EXPECT_EQ(read.world.atoms[9].pos.x, 0.0f);
-  EXPECT_EQ(read.world.atoms[9].pos.y, 50.0f);
-  EXPECT_EQ(read.world.bonds[1].restLength, 0.0f);
+  EXPECT_EQ(read.world.atoms()[9].pos.x, 0.0f);
+  EXPECT_EQ(read.world.atoms()[9].pos.y, 50.0f);
+  EXPECT_EQ(read.world.bonds()[1].restLength, 0.0f);
   // Negative spacing mirrors the triangle to the left of its anchor.
-  EXPECT_LT(read.world.atoms[10 + 9].pos.x, 0.0f);
+  EXPECT_LT(read.world.atoms()[10 + 9].pos.x, 0.0f);
   for (int step = 0; step < 200; ++step)
     sim::stepWorld(read.world, read.settings);
-  EXPECT_LE(read.world.atomCount, read.world.atomCapacity);
-  for (std::int32_t b = 1; b <= read.world.bondCount; ++b) {
-    if (read.world.bonds[b].alive == sim::no) continue;
-    EXPECT_GE(read.world.bonds[b].atomA, 1);
-    EXPECT_LE(read.world.bonds[b].atomB, read.world.atomCount);
+  EXPECT_LE(read.world.atomCount(), read.world.atomCapacity());
+  for (std::int32_t b = 1; b <= read.world.bondCount(); ++b) {
+    if (!read.world.bonds()[b].alive) continue;
+    EXPECT_GE(read.world.bonds()[b].atomA, 1);
+    EXPECT_LE(read.world.bonds()[b].atomB, read.world.atomCount());
   }
 }
 

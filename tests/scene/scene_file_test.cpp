@@ -54,7 +54,7 @@ TEST_F(SceneFiles, AFileReadsExactlyLikeItsText) {
   FakeImageFiles expectedImages;
   readSceneText(expected, expectedSettings, text, expectedImages.loader());
 
-  EXPECT_EQ(world.atomCount, 4 + 9);
+  EXPECT_EQ(world.atomCount(), 4 + 9);
   EXPECT_EQ(settings.showAtoms, 0);
   EXPECT_EQ(images.names, std::vector<std::string>{"Big=Shape.bmp"});
   EXPECT_EQ(fieldsOf(settings), fieldsOf(expectedSettings));
@@ -73,11 +73,11 @@ TEST_F(SceneFiles, MissingOrUnreadableNamesAddNothing) {
   read(pipe);
   read("/dev/zero");
   EXPECT_EQ(fieldsOf(settings), fieldsOf(defaults));
-  EXPECT_EQ(world.atomCount, 0);
+  EXPECT_EQ(world.atomCount(), 0);
 
   // The next file named is read as usual.
   read(writeFile("box.txt", "BOX=0,0,2,2,9,0"));
-  EXPECT_EQ(world.atomCount, 4);
+  EXPECT_EQ(world.atomCount(), 4);
 }
 
 TEST_F(SceneFiles, SettingsCarryOverToLaterFiles) {
@@ -85,9 +85,9 @@ TEST_F(SceneFiles, SettingsCarryOverToLaterFiles) {
   const std::string second = writeFile("second.txt", "BOX=0,0,2,2,9,0\n");
   read(first);
   read(second);
-  ASSERT_EQ(world.atomCount, 4);
-  EXPECT_EQ(world.atoms[2].pos.y, 20.0f);
-  EXPECT_EQ(world.bonds[1].restLength, 20.0f);
+  ASSERT_EQ(world.atomCount(), 4);
+  EXPECT_EQ(world.atoms()[2].pos.y, 20.0f);
+  EXPECT_EQ(world.bonds()[1].restLength, 20.0f);
   EXPECT_EQ(settings.showAtoms, 0);
 }
 

@@ -44,7 +44,7 @@ TEST(SceneSettingLines, KeysAreUpperCasedAndSpacesAroundKeyAndValueDropped) {
   EXPECT_EQ(scene.settings.maxSpeed, std::numeric_limits<float>::infinity());
   scene.read("STIFFNESS=&H10");
   EXPECT_EQ(scene.settings.stiffness, 16.0f);
-  EXPECT_EQ(scene.world.atomCount, 0);
+  EXPECT_EQ(scene.world.atomCount(), 0);
 }
 
 TEST(SceneSettingLines, EachKeywordWritesItsOwnSettingOnly) {
@@ -106,7 +106,7 @@ TEST(SceneLines, CommentsAndUnmatchedLinesChangeNothing) {
     Scene scene;
     scene.read(line);
     EXPECT_EQ(fieldsOf(scene.settings), fieldsOf(defaults));
-    EXPECT_EQ(scene.world.atomCount, 0);
+    EXPECT_EQ(scene.world.atomCount(), 0);
     EXPECT_TRUE(scene.images.names.empty());
   }
 }
@@ -120,7 +120,7 @@ TEST(SceneBodyLines, BoxLinesBuildTheBoxOfTheirFields) {
     SCOPED_TRACE(line);
     Scene scene;
     scene.read(line);
-    EXPECT_EQ(scene.world.atomCount, 16);
+    EXPECT_EQ(scene.world.atomCount(), 16);
     expectSameBodies(scene.world, expected);
   }
 
@@ -129,8 +129,8 @@ TEST(SceneBodyLines, BoxLinesBuildTheBoxOfTheirFields) {
   Scene scene;
   scene.read("BOX=1,,3,4,5,6");
   expectSameBodies(scene.world, emptyField);
-  EXPECT_EQ(scene.world.atoms[1].pos.x, 1.0f);
-  EXPECT_EQ(scene.world.atoms[1].pos.y, 0.0f);
+  EXPECT_EQ(scene.world.atoms()[1].pos.x, 1.0f);
+  EXPECT_EQ(scene.world.atoms()[1].pos.y, 0.0f);
 }
 
 TEST(SceneBodyLines, TriangleSizeRoundsHalvesToEven) {
@@ -138,14 +138,14 @@ TEST(SceneBodyLines, TriangleSizeRoundsHalvesToEven) {
   sim::buildTriangle(seven, SimSettings{}, 0.0f, 100.0f, 7, 15, 0.1f);
   Scene scene;
   scene.read("TRIANGLE=0,100,7,15,0.1");
-  EXPECT_EQ(scene.world.atomCount, 28);
+  EXPECT_EQ(scene.world.atomCount(), 28);
   expectSameBodies(scene.world, seven);
 
   World six;
   sim::buildTriangle(six, SimSettings{}, 0.0f, 100.0f, 6, 15, 0.1f);
   Scene tie;
   tie.read("TRIANGLE=0,100,6.5,15,0.1");
-  EXPECT_EQ(tie.world.atomCount, 21);
+  EXPECT_EQ(tie.world.atomCount(), 21);
   expectSameBodies(tie.world, six);
 }
 
@@ -156,8 +156,8 @@ TEST(SceneBodyLines, LinesWithTooFewFieldsBuildNothing) {
     SCOPED_TRACE(line);
     Scene scene;
     scene.read(line);
-    EXPECT_EQ(scene.world.atomCount, 0);
-    EXPECT_EQ(scene.world.bondCount, 0);
+    EXPECT_EQ(scene.world.atomCount(), 0);
+    EXPECT_EQ(scene.world.bondCount(), 0);
     EXPECT_TRUE(scene.images.names.empty());
   }
 }
@@ -167,13 +167,13 @@ TEST(SceneBodyLines, BitmapLinesLoadTheFileNamedExactlyAsWritten) {
   scene.read("BITMAP=shape.bmp,32,16,-100,400,0,0");
   ASSERT_EQ(scene.images.names, std::vector<std::string>{"shape.bmp"});
   EXPECT_EQ(scene.images.bufferSizes, std::vector<std::size_t>{4 + 32 * 16});
-  EXPECT_EQ(scene.world.atomCount, 32 * 16);
-  EXPECT_EQ(scene.world.atoms[1].pos.x, -100.0f);
-  EXPECT_EQ(scene.world.atoms[1].pos.y, 400.0f);
-  EXPECT_EQ(scene.world.atoms[1].colour, FakeImageFiles::pixelValue);
+  EXPECT_EQ(scene.world.atomCount(), 32 * 16);
+  EXPECT_EQ(scene.world.atoms()[1].pos.x, -100.0f);
+  EXPECT_EQ(scene.world.atoms()[1].pos.y, 400.0f);
+  EXPECT_EQ(scene.world.atoms()[1].colour, FakeImageFiles::pixelValue);
   // Rows go downwards from the top-left pixel: the first atom of the second row.
-  EXPECT_EQ(scene.world.atoms[33].pos.x, -100.0f);
-  EXPECT_EQ(scene.world.atoms[33].pos.y, 390.0f);
+  EXPECT_EQ(scene.world.atoms()[33].pos.x, -100.0f);
+  EXPECT_EQ(scene.world.atoms()[33].pos.y, 390.0f);
 
   scene.read(
       "bitmap=Shape.BMP,32,16,-100,400,0,0\n"
@@ -188,7 +188,7 @@ TEST(SceneText, LineEndsAreLineFeedsWithAnOptionalCarriageReturn) {
   const std::string_view lines = "ATOMSPACE=20\nBOX=0,0,2,2,9,0\nBITMAP=s.bmp,2,2,50,50,0,0\n";
   Scene lineFeeds;
   lineFeeds.read(lines);
-  ASSERT_EQ(lineFeeds.world.atomCount, 8);
+  ASSERT_EQ(lineFeeds.world.atomCount(), 8);
 
   Scene crlf;
   crlf.read("ATOMSPACE=20\r\nBOX=0,0,2,2,9,0\r\nBITMAP=s.bmp,2,2,50,50,0,0\r\n");
@@ -206,7 +206,7 @@ TEST(SceneText, LineEndsAreLineFeedsWithAnOptionalCarriageReturn) {
   carriageReturns.read("ATOMSPACE=20\rBOX=0,0,2,2,9,0\rATOMSIZE=9\r");
   EXPECT_EQ(carriageReturns.settings.atomSpace, 20.0f);
   EXPECT_EQ(carriageReturns.settings.atomSize, 4.0f);
-  EXPECT_EQ(carriageReturns.world.atomCount, 0);
+  EXPECT_EQ(carriageReturns.world.atomCount(), 0);
 
   // Only a carriage return directly before the line feed is dropped.
   Scene innerReturn;
@@ -219,19 +219,19 @@ TEST(SceneText, SettingsApplyToTheBodiesAfterThemAndOutlastARestart) {
   const std::string_view text = "BOX=0,0,3,3,9,0\nATOMSPACE=20\nBOX=100,0,3,3,9,0\n";
   Scene scene;
   scene.read(text);
-  ASSERT_EQ(scene.world.atomCount, 18);
+  ASSERT_EQ(scene.world.atomCount(), 18);
   // Atoms go column by column, so atom 4 starts the second column of each box.
-  EXPECT_EQ(scene.world.atoms[4].pos.x, 10.0f);
-  EXPECT_EQ(scene.world.atoms[13].pos.x, 120.0f);
-  EXPECT_EQ(scene.world.bonds[1].spacing, 10.0f);
-  EXPECT_EQ(scene.world.bonds[static_cast<std::size_t>(scene.world.bondCount)].spacing, 20.0f);
+  EXPECT_EQ(scene.world.atoms()[4].pos.x, 10.0f);
+  EXPECT_EQ(scene.world.atoms()[13].pos.x, 120.0f);
+  EXPECT_EQ(scene.world.bonds()[1].spacing, 10.0f);
+  EXPECT_EQ(scene.world.bonds()[static_cast<std::size_t>(scene.world.bondCount())].spacing, 20.0f);
 
   // A restart clears the world and reads the text again with atomSpace still 20.
   sim::clearWorld(scene.world);
   scene.read(text);
-  EXPECT_EQ(scene.world.atoms[4].pos.x, 20.0f);
-  EXPECT_EQ(scene.world.atoms[13].pos.x, 120.0f);
-  EXPECT_EQ(scene.world.bonds[1].spacing, 20.0f);
+  EXPECT_EQ(scene.world.atoms()[4].pos.x, 20.0f);
+  EXPECT_EQ(scene.world.atoms()[13].pos.x, 120.0f);
+  EXPECT_EQ(scene.world.bonds()[1].spacing, 20.0f);
 
   // The same text and settings give the same world, bit for bit.
   Scene again;
@@ -267,7 +267,7 @@ TEST(SceneText, ObserverIsToldWhatEachLineDidOnceItHasActed) {
                   seen.push_back({line.number, line.kind, std::string(line.key),
                                   std::string(line.value), std::string(line.keyword),
                                   std::vector<std::string>(line.fields.begin(), line.fields.end()),
-                                  line.fieldsWanted, scene.world.atomCount});
+                                  line.fieldsWanted, scene.world.atomCount()});
                 });
   ASSERT_EQ(seen.size(), 9u);
   const auto expectLine = [&](std::size_t at, LineKind kind, std::string_view key,
@@ -316,8 +316,8 @@ TEST(SceneText, StrayBytesDoNoHarm) {
   EXPECT_EQ(scene.settings.atomSize, 4.0f);
   EXPECT_EQ(scene.settings.atomSpace, 12.0f);
   EXPECT_EQ(scene.settings.maxSpeed, 7.0f);
-  EXPECT_EQ(scene.world.atomCount, 4);
-  EXPECT_EQ(scene.world.atoms[1].pos.x, 0.0f);
+  EXPECT_EQ(scene.world.atomCount(), 4);
+  EXPECT_EQ(scene.world.atoms()[1].pos.x, 0.0f);
 }
 
 TEST(SceneText, HugeLinesAndFieldListsAreReadInOnePass) {
@@ -333,7 +333,7 @@ TEST(SceneText, HugeLinesAndFieldListsAreReadInOnePass) {
 
   const std::string commas(1'000'000, ',');
   scene.read("BOX=0,0,2,2,1,0" + commas + "\nBOX=" + commas + "\nTRIANGLE" + commas + "=1");
-  EXPECT_EQ(scene.world.atomCount, 4);
+  EXPECT_EQ(scene.world.atomCount(), 4);
 }
 
 TEST(FieldSplitting, CommasSplitIntoAtMostTheWantedFields) {

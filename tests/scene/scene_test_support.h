@@ -43,18 +43,18 @@ inline auto fieldsOf(const sim::SimSettings& s) {
 
 // Every live record of the two worlds, field by field, bit for bit.
 inline void expectSameBodies(const sim::World& actual, const sim::World& expected) {
-  ASSERT_EQ(actual.atomCount, expected.atomCount);
-  ASSERT_EQ(actual.bondCount, expected.bondCount);
-  for (std::int32_t i = 1; i <= expected.atomCount; ++i) {
-    const sim::Atom& a = actual.atoms[static_cast<std::size_t>(i)];
-    const sim::Atom& e = expected.atoms[static_cast<std::size_t>(i)];
+  ASSERT_EQ(actual.atomCount(), expected.atomCount());
+  ASSERT_EQ(actual.bondCount(), expected.bondCount());
+  for (std::int32_t i = 1; i <= expected.atomCount(); ++i) {
+    const sim::Atom& a = actual.atoms()[static_cast<std::size_t>(i)];
+    const sim::Atom& e = expected.atoms()[static_cast<std::size_t>(i)];
     SCOPED_TRACE("atom " + std::to_string(i));
     EXPECT_EQ(std::tuple(a.alive, a.pos.x, a.pos.y, a.vel.x, a.vel.y, a.placed, a.colour),
               std::tuple(e.alive, e.pos.x, e.pos.y, e.vel.x, e.vel.y, e.placed, e.colour));
   }
-  for (std::int32_t i = 1; i <= expected.bondCount; ++i) {
-    const sim::Bond& a = actual.bonds[static_cast<std::size_t>(i)];
-    const sim::Bond& e = expected.bonds[static_cast<std::size_t>(i)];
+  for (std::int32_t i = 1; i <= expected.bondCount(); ++i) {
+    const sim::Bond& a = actual.bonds()[static_cast<std::size_t>(i)];
+    const sim::Bond& e = expected.bonds()[static_cast<std::size_t>(i)];
     SCOPED_TRACE("bond " + std::to_string(i));
     EXPECT_EQ(std::tuple(a.alive, a.atomA, a.atomB, a.spacing, a.restLength, a.colour),
               std::tuple(e.alive, e.atomA, e.atomB, e.spacing, e.restLength, e.colour));

@@ -26,6 +26,7 @@ namespace {
 using testing::addTestAtom;
 using testing::addTestBond;
 using testing::sameWorld;
+using testing::setAtomLive;
 
 constexpr float nan = std::numeric_limits<float>::quiet_NaN();
 constexpr float inf = std::numeric_limits<float>::infinity();
@@ -98,8 +99,8 @@ World randomWorld(Random& random, const SimSettings& settings) {
         addTestAtom(world, uniform(random, 330.0f, 2000.0f), uniform(random, -50.0f, 0.0f));
         break;
       case 4: {
-        const std::int32_t a = world.atomCount > 0 ? world.atomCount : addTestAtom(world, 0, 0);
-        const Vec2 at = world.atoms[a].pos;
+        const std::int32_t a = world.atomCount() > 0 ? world.atomCount() : addTestAtom(world, 0, 0);
+        const Vec2 at = world.atoms()[a].pos;
         addTestAtom(world, at.x, at.y, uniform(random, -3.0f, 3.0f), 0.0f);
         break;
       }
@@ -110,11 +111,11 @@ World randomWorld(Random& random, const SimSettings& settings) {
         addTestAtom(world, 0.0f, 10.0f, inf, nan);
         break;
       default:
-        world.atoms[addTestAtom(world, 0.0f, 20.0f)].alive = no;
+        setAtomLive(world, addTestAtom(world, 0.0f, 20.0f), false);
         break;
     }
   }
-  const std::int32_t atoms = world.atomCount;
+  const std::int32_t atoms = world.atomCount();
   if (atoms >= 2) {
     const int extraBonds = std::uniform_int_distribution<int>(0, 30)(random);
     for (int k = 0; k < extraBonds; ++k) {
@@ -122,7 +123,7 @@ World randomWorld(Random& random, const SimSettings& settings) {
       const std::int32_t b = std::uniform_int_distribution<std::int32_t>(1, atoms)(random);
       addTestBond(world, a, b, uniform(random, 1.0f, 20.0f));
     }
-    for (std::int32_t k = 1; k <= world.bondCount; ++k) {
+    for (std::int32_t k = 1; k <= world.bondCount(); ++k) {
       if (chance(random, 0.1)) freeBond(world, k);
     }
   }
@@ -155,15 +156,15 @@ TEST(FastStep, MatchesThePlainStepOnRandomWorldsAfterEveryStep) {
       ASSERT_TRUE(sameWorld(plain, fast)) << "step " << step;
       // Between steps, what the frame loop and the panel do: kick, drag, break a bond.
       if (step % 13 == 0) {
-        for (std::int32_t i = 1; i <= plain.atomCount; ++i) {
+        for (std::int32_t i = 1; i <= plain.atomCount(); ++i) {
           const Vec2 kick{uniform(random, -5.0f, 5.0f), uniform(random, -5.0f, 5.0f)};
-          plain.atoms[i].vel = kick;
-          fast.atoms[i].vel = kick;
+          plain.velocity(i) = kick;
+          fast.velocity(i) = kick;
         }
       }
-      if (step % 7 == 0 && plain.bondCount > 0) {
+      if (step % 7 == 0 && plain.bondCount() > 0) {
         const std::int32_t k =
-            std::uniform_int_distribution<std::int32_t>(1, plain.bondCount)(random);
+            std::uniform_int_distribution<std::int32_t>(1, plain.bondCount())(random);
         freeBond(plain, k);
         freeBond(fast, k);
       }
@@ -181,8 +182,8 @@ TEST(FastStep, MatchesThePlainStepOnTheDefaultSceneAndAKickedCloud) {
   Random random(7);
   World cloud;
   buildBox(cloud, SimSettings{}, -150.0f, 5.0f, 20, 15, 9, 0.0f);
-  for (std::int32_t i = 1; i <= cloud.atomCount; ++i)
-    cloud.atoms[i].vel = {uniform(random, -5.0f, 5.0f), uniform(random, -5.0f, 5.0f)};
+  for (std::int32_t i = 1; i <= cloud.atomCount(); ++i)
+    cloud.velocity(i) = {uniform(random, -5.0f, 5.0f), uniform(random, -5.0f, 5.0f)};
   SimSettings packed;
   packed.atomSpace = 6.0f;
   expectSameSteps(cloud, packed, state, 40);
@@ -206,17 +207,17 @@ TEST(FastStep, SeesWhatChangesBetweenSteps) {
   };
   stepBoth();
   for (World* w : {&plain, &world}) {
-    w->atoms[30].pos = w->atoms[1].pos;  // dragged onto an atom that moves before it
-    w->atoms[30].pos.x += 1.0f;
-    w->atoms[1].vel = {1.0f, 0.0f};
+    w->position(30) = w->atoms()[1].pos;  // dragged onto an atom that moves before it
+    w->position(30).x += 1.0f;
+    w->velocity(1) = {1.0f, 0.0f};
   }
   stepBoth();
   for (World* w : {&plain, &world})
-    w->atoms[2].alive = no;
+    ASSERT_TRUE(setAtomLive(*w, 2, false));
   stepBoth();
   for (World* w : {&plain, &world}) {
-    w->atoms[2].alive = yes;
-    addTestAtom(*w, w->atoms[20].pos.x + 1.0f, w->atoms[20].pos.y, -1.0f, 0.0f);
+    ASSERT_TRUE(setAtomLive(*w, 2, true));
+    addTestAtom(*w, w->atoms()[20].pos.x + 1.0f, w->atoms()[20].pos.y, -1.0f, 0.0f);
   }
   stepBoth();
 }
@@ -236,10 +237,10 @@ TEST(FastStep, AtomsAtNaNOrInfinitePositionsNeverTouchAnything) {
     World plain = world;
     collideAtom(plain, settings, strange);
     collideAtom(plain, settings, still);
-    EXPECT_EQ(plain.bondCount, 0);
-    EXPECT_EQ(plain.atoms[strange].vel.x, 3.0f);
-    EXPECT_EQ(plain.atoms[strange].vel.y, -3.0f);
-    EXPECT_EQ(plain.atoms[mover].vel.x, -2.0f) << "coincident atoms do not touch either";
+    EXPECT_EQ(plain.bondCount(), 0);
+    EXPECT_EQ(plain.atoms()[strange].vel.x, 3.0f);
+    EXPECT_EQ(plain.atoms()[strange].vel.y, -3.0f);
+    EXPECT_EQ(plain.atoms()[mover].vel.x, -2.0f) << "coincident atoms do not touch either";
 
     settings.atomSize = 4.0f;
     StepState state;
@@ -247,7 +248,7 @@ TEST(FastStep, AtomsAtNaNOrInfinitePositionsNeverTouchAnything) {
     stepWorld(world, settings);
     stepWorldFast(fast, settings, state);
     EXPECT_TRUE(sameWorld(world, fast));
-    EXPECT_EQ(fast.bondCount, 0);
+    EXPECT_EQ(fast.bondCount(), 0);
   }
 }
 
@@ -283,13 +284,13 @@ TEST(FastStep, AtomsLeavingTheirCellsOrTheGridKeepEveryContact) {
 // slot order: what a search must give.
 std::vector<std::int32_t> atomsWithinReach(const World& world, std::int32_t atom, float reach) {
   std::vector<std::int32_t> expected;
-  const Vec2 here = world.atoms[atom].pos;
-  for (std::int32_t j = 1; j <= world.atomCount; ++j) {
-    const Vec2 there = world.atoms[j].pos;
+  const Vec2 here = world.atoms()[atom].pos;
+  for (std::int32_t j = 1; j <= world.atomCount(); ++j) {
+    const Vec2 there = world.atoms()[j].pos;
     const float dx = there.x - here.x;
     const float dy = there.y - here.y;
-    if (j != atom && world.atoms[j].alive == yes && std::fabs(dx) < reach &&
-        std::fabs(dy) < reach && (dx != 0.0f || dy != 0.0f))
+    if (j != atom && world.atoms()[j].alive && std::fabs(dx) < reach && std::fabs(dy) < reach &&
+        (dx != 0.0f || dy != 0.0f))
       expected.push_back(j);
   }
   return expected;
@@ -314,14 +315,14 @@ TEST(FastStep, GridOffersExactlyTheAtomsWithinReachInSlotOrder) {
     const float reach = 6.0f;
     ASSERT_TRUE(buildContactGrid(grid, world, reach));
     for (int round = 0; round < 20; ++round) {
-      for (std::int32_t i = 1; i <= world.atomCount; ++i) {
+      for (std::int32_t i = 1; i <= world.atomCount(); ++i) {
         const auto found = findContactCandidates(grid, world, i);
         ASSERT_EQ(std::vector<std::int32_t>(found.begin(), found.end()),
                   atomsWithinReach(world, i, reach))
             << "atom " << i << " round " << round;
       }
       for (std::int32_t i = 1; i <= count; ++i) {
-        Vec2& pos = world.atoms[i].pos;
+        Vec2& pos = world.position(i);
         if (std::isnan(pos.x)) continue;  // as in a step: nothing brings a NaN atom back
         const int kind = pick(random);
         if (kind == 0) {
@@ -363,16 +364,16 @@ TEST(FastStep, AtomsEitherSideOfTheCellsEdgeFindEachOther) {
                            {{0.0f, bottom + 1.0f}, {0.0f, bottom - 1.0f}},
                            {{right - 1.0f, top - 1.0f}, {right + 1.0f, top + 1.0f}}};
   for (const auto& [inside, outside] : pairs) {
-    world.atoms[1].pos = inside;
+    world.position(1) = inside;
     ASSERT_TRUE(noteMove(grid, world, 1));
-    world.atoms[2].pos = outside;
+    world.position(2) = outside;
     ASSERT_TRUE(noteMove(grid, world, 2));
     for (const std::int32_t atom : {1, 2}) {
       const auto found = findContactCandidates(grid, world, atom);
       EXPECT_EQ(std::vector<std::int32_t>(found.begin(), found.end()),
                 std::vector<std::int32_t>{3 - atom})
-          << "atom " << atom << " at " << world.atoms[atom].pos.x << ", "
-          << world.atoms[atom].pos.y;
+          << "atom " << atom << " at " << world.atoms()[atom].pos.x << ", "
+          << world.atoms()[atom].pos.y;
     }
   }
 }
@@ -399,7 +400,7 @@ TEST(FastStep, GridKeysFarAndTinyCoordinatesExactly) {
     ASSERT_TRUE(buildContactGrid(grid, world, reach));
     EXPECT_EQ(grid.looseAtoms, 0);
     for (int round = 0; round < 4; ++round) {
-      for (std::int32_t i = 1; i <= world.atomCount; ++i) {
+      for (std::int32_t i = 1; i <= world.atomCount(); ++i) {
         const auto found = findContactCandidates(grid, world, i);
         ASSERT_EQ(std::vector<std::int32_t>(found.begin(), found.end()),
                   atomsWithinReach(world, i, reach))
@@ -409,8 +410,8 @@ TEST(FastStep, GridKeysFarAndTinyCoordinatesExactly) {
       // back; the far pile comes near the origin (still one point) and goes back.
       const float in = std::array{1e-20f, 1.0f, 1e20f, 1.0f}[round];
       const float out = std::array{1.0f, 1e13f, 1.0f, 1e-13f}[round];
-      for (std::int32_t i = 1; i <= world.atomCount; ++i) {
-        Vec2& pos = world.atoms[i].pos;
+      for (std::int32_t i = 1; i <= world.atomCount(); ++i) {
+        Vec2& pos = world.position(i);
         if (i % 4 == 1) pos.x += reach * jitter(random);
         if (i % 4 == 2) pos.y += reach * jitter(random);
         if (i % 4 == 3) pos = {pos.x * in, pos.y * in};
@@ -457,7 +458,7 @@ TEST(FastStep, StepWithoutMemoryForTheGridMatchesThePlainStep) {
   for (int i = 0; i < 900; ++i)  // packed closer than their size: contacts everywhere
     addTestAtom(world, static_cast<float>(i % 30) * 2.0f, 5.0f + static_cast<float>(i / 30) * 2.0f);
   for (int i = 0; i < 100; ++i)
-    world.atoms[1 + 9 * i].vel = {0.0f, 600.0f};
+    world.velocity(1 + 9 * i) = {0.0f, 600.0f};
   StepState ample;
   World fast = world;
   stepWorldFast(fast, settings, ample);

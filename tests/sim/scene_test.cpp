@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <span>
 
@@ -20,22 +21,22 @@ using testing::sameWorld;
 TEST(DefaultScene, HasEightBoxesAndATriangleWhateverTheSettings) {
   World world;
   buildDefaultScene(world, SimSettings{});
-  EXPECT_EQ(world.atomCount, 237);
-  EXPECT_EQ(world.bondCount, 639);
-  EXPECT_EQ(world.atoms[1].colour, 14);
-  EXPECT_EQ(world.atoms[237].colour, 7);
+  EXPECT_EQ(world.atomCount(), 237);
+  EXPECT_EQ(world.bondCount(), 639);
+  EXPECT_EQ(world.atoms()[1].colour, 14);
+  EXPECT_EQ(world.atoms()[237].colour, 7);
   // The tenth atom is the top of the first 2 x 5 box, turned 0.1 radians about (100, 150).
   Vec2 top{10.0f, 40.0f};
   vecRotate(top, 0.1f);
-  EXPECT_FLOAT_EQ(world.atoms[10].pos.x, 100.0f + top.x);
-  EXPECT_FLOAT_EQ(world.atoms[10].pos.y, 150.0f + top.y);
+  EXPECT_FLOAT_EQ(world.atoms()[10].pos.x, 100.0f + top.x);
+  EXPECT_FLOAT_EQ(world.atoms()[10].pos.y, 150.0f + top.y);
 
   SimSettings wide;
   wide.atomSpace = 25.0f;
   World other;
   buildDefaultScene(other, wide);
-  EXPECT_EQ(other.atomCount, 237);
-  EXPECT_EQ(other.bondCount, 639);
+  EXPECT_EQ(other.atomCount(), 237);
+  EXPECT_EQ(other.bondCount(), 639);
 }
 
 TEST(BodyLimits, EmptyAndNegativeSizesBuildNothing) {
@@ -74,23 +75,24 @@ TEST(BodyLimits, HugeBodiesAreRefusedBeforeAnythingIsAllocated) {
 }
 
 TEST(BodyLimits, BodyThatWouldPassTheAtomLimitBuildsNothingButOneThatFitsIsWhole) {
+  // A world of maxAtoms slots, all free but the first, up to five short of the limit.
+  std::vector<Atom> atoms(maxAtoms + 1);
+  atoms[1].alive = true;
+  atoms[1].placed = true;
   World world;
-  world.atoms.resize(maxAtoms + 1);
-  world.atomCapacity = maxAtoms;
-  world.atomCount = maxAtoms - 5;
-  world.atoms[1].alive = yes;
-  world.atoms[1].placed = yes;
+  ASSERT_TRUE(restoreWorld(world, std::move(atoms), std::vector<Bond>(initialCapacity + 1),
+                           maxAtoms - 5, 0, BondShortage::none));
   buildBox(world, SimSettings{}, 0, 0, 3, 2, 1, 0);
-  EXPECT_EQ(world.atomCount, maxAtoms - 5);
-  EXPECT_EQ(world.bondCount, 0);
-  EXPECT_EQ(world.atoms[2].alive, no);
+  EXPECT_EQ(world.atomCount(), maxAtoms - 5);
+  EXPECT_EQ(world.bondCount(), 0);
+  EXPECT_FALSE(world.atoms()[2].alive);
 
   // Five atoms fit; they take the first free slots.
   buildBox(world, SimSettings{}, 0, 0, 5, 1, 1, 0);
-  EXPECT_EQ(world.atomCount, maxAtoms - 5);
-  EXPECT_EQ(world.bondCount, 4);
-  EXPECT_EQ(world.atoms[6].alive, yes);
-  EXPECT_EQ(world.bonds[4].atomB, 6);
+  EXPECT_EQ(world.atomCount(), maxAtoms - 5);
+  EXPECT_EQ(world.bondCount(), 4);
+  EXPECT_TRUE(world.atoms()[6].alive);
+  EXPECT_EQ(world.bonds()[4].atomB, 6);
 }
 
 TEST(BodyLimits, ImageShorterThanItsDeclaredSizeBuildsNothing) {
@@ -98,21 +100,37 @@ TEST(BodyLimits, ImageShorterThanItsDeclaredSizeBuildsNothing) {
   World world;
   buildBitmap(world, SimSettings{}, image, 3, 3, 0, 0, 1, 0);
   buildBitmap(world, SimSettings{}, std::span(image).first(3), 1, 1, 0, 0, 1, 0);
-  EXPECT_EQ(world.atomCount, 0);
+  EXPECT_EQ(world.atomCount(), 0);
   buildBitmap(world, SimSettings{}, image, 4, 2, 0, 0, 1, 0);
-  EXPECT_EQ(world.atomCount, 8);
+  EXPECT_EQ(world.atomCount(), 8);
 }
 
-// FNV-1a over the live part of both tables.
+// FNV-1a over the fields of slots 1..count of both tables, in field order, each 4 bytes wide,
+// the marks as -1 for true and 0 for false.
 std::uint64_t fingerprint(const World& world) {
   std::uint64_t hash = 14695981039346656037ull;
-  const auto mix = [&](const void* data, std::size_t size) {
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    for (std::size_t i = 0; i < size; ++i)
-      hash = (hash ^ bytes[i]) * 1099511628211ull;
+  const auto mix = [&](auto value) {
+    static_assert(sizeof value == 4);
+    unsigned char bytes[4];
+    std::memcpy(bytes, &value, 4);
+    for (const unsigned char byte : bytes)
+      hash = (hash ^ byte) * 1099511628211ull;
   };
-  mix(&world.atoms[1], sizeof(Atom) * static_cast<std::size_t>(world.atomCount));
-  mix(&world.bonds[1], sizeof(Bond) * static_cast<std::size_t>(world.bondCount));
+  const auto mark = [](bool value) { return value ? std::int32_t{-1} : std::int32_t{0}; };
+  for (const Atom& atom : world.atoms().subspan(1, static_cast<std::size_t>(world.atomCount()))) {
+    mix(mark(atom.alive));
+    for (const float field : {atom.pos.x, atom.pos.y, atom.vel.x, atom.vel.y})
+      mix(field);
+    for (const std::int32_t field : {mark(atom.placed), atom.colour})
+      mix(field);
+  }
+  for (const Bond& bond : world.bonds().subspan(1, static_cast<std::size_t>(world.bondCount()))) {
+    for (const std::int32_t field : {mark(bond.alive), bond.atomA, bond.atomB})
+      mix(field);
+    for (const float field : {bond.spacing, bond.restLength})
+      mix(field);
+    mix(bond.colour);
+  }
   return hash;
 }
 

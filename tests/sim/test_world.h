@@ -1,10 +1,12 @@
 #pragma once
 // Small helpers the simulation tests (and the step fuzzer) share: adding a single atom or bond
-// by hand, and comparing two worlds record for record, bit for bit.
+// by hand, killing or reviving an atom, and comparing two worlds record for record, bit for bit.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "sim/world.h"
 
@@ -20,6 +22,16 @@ inline std::int32_t addTestBond(World& world, std::int32_t a, std::int32_t b, fl
   const std::int32_t slot = allocateBond(world);
   setBond(world, slot, a, b, restLength, restLength, 1);
   return slot;
+}
+
+// Makes an atom live or not, as tables read from a file may hold it (the program itself never
+// kills an atom): the tables go back in through restoreWorld. False when it refuses them.
+inline bool setAtomLive(World& world, std::int32_t atom, bool alive) {
+  std::vector<Atom> atoms(world.atoms().begin(), world.atoms().end());
+  std::vector<Bond> bonds(world.bonds().begin(), world.bonds().end());
+  atoms[atom].alive = alive;
+  return restoreWorld(world, std::move(atoms), std::move(bonds), world.atomCount(),
+                      world.bondCount(), world.impactBondShortage());
 }
 
 // Bit for bit, except that any two NaNs count as the same: when both operands of an addition
@@ -43,11 +55,11 @@ inline bool sameBond(const Bond& a, const Bond& b) {
 
 // Counts, capacities and every stored record.
 inline bool sameWorld(const World& a, const World& b) {
-  return a.atomCount == b.atomCount && a.bondCount == b.bondCount &&
-         a.atomCapacity == b.atomCapacity && a.bondCapacity == b.bondCapacity &&
-         a.atoms.size() == b.atoms.size() && a.bonds.size() == b.bonds.size() &&
-         std::equal(a.atoms.begin(), a.atoms.end(), b.atoms.begin(), sameAtom) &&
-         std::equal(a.bonds.begin(), a.bonds.end(), b.bonds.begin(), sameBond);
+  return a.atomCount() == b.atomCount() && a.bondCount() == b.bondCount() &&
+         a.atomCapacity() == b.atomCapacity() && a.bondCapacity() == b.bondCapacity() &&
+         a.atoms().size() == b.atoms().size() && a.bonds().size() == b.bonds().size() &&
+         std::equal(a.atoms().begin(), a.atoms().end(), b.atoms().begin(), sameAtom) &&
+         std::equal(a.bonds().begin(), a.bonds().end(), b.bonds().begin(), sameBond);
 }
 
 }  // namespace squish::sim::testing

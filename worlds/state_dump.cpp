@@ -1,13 +1,11 @@
 // Writes the dump one line per atom and per bond, in slot order, with the keys in the order
 // the headless program's users rely on.
-#include "app/state_dump.h"
+#include "worlds/state_dump.h"
 
 #include <charconv>
 #include <cmath>
 
-#include "app/table_slots.h"
-
-namespace squish::app {
+namespace squish::worlds {
 namespace {
 
 class JsonWriter {
@@ -25,6 +23,11 @@ class JsonWriter {
   std::string out_;
 };
 
+// The dump writes the records' marks as -1 for true and 0 for false.
+std::int64_t dumpedTruth(bool mark) {
+  return mark ? -1 : 0;
+}
+
 void writeSettings(JsonWriter& json, const sim::SimSettings& s) {
   json.key("settings").text("{");
   for (const sim::PhysicsSetting& setting : sim::physicsSettings)
@@ -35,23 +38,23 @@ void writeSettings(JsonWriter& json, const sim::SimSettings& s) {
 
 void writeAtoms(JsonWriter& json, const sim::World& world) {
   json.key("atoms").text("[");
-  const std::int32_t count = usedSlots(world.atomCount, world.atoms.size());
+  const std::int32_t count = world.atomCount();
   for (std::int32_t i = 1; i <= count; ++i) {
-    const sim::Atom& a = world.atoms[i];
-    json.text(i == 1 ? "\n    [" : ",\n    [").number(std::int64_t{a.alive}).text(", ");
+    const sim::Atom& a = world.atoms()[i];
+    json.text(i == 1 ? "\n    [" : ",\n    [").number(dumpedTruth(a.alive)).text(", ");
     json.number(a.pos.x).text(", ").number(a.pos.y).text(", ");
     json.number(a.vel.x).text(", ").number(a.vel.y).text(", ");
-    json.number(std::int64_t{a.placed}).text(", ").number(std::int64_t{a.colour}).text("]");
+    json.number(dumpedTruth(a.placed)).text(", ").number(std::int64_t{a.colour}).text("]");
   }
   json.text(count > 0 ? "\n  ],\n" : "],\n");
 }
 
 void writeBonds(JsonWriter& json, const sim::World& world) {
   json.key("bonds").text("[");
-  const std::int32_t count = usedSlots(world.bondCount, world.bonds.size());
+  const std::int32_t count = world.bondCount();
   for (std::int32_t i = 1; i <= count; ++i) {
-    const sim::Bond& b = world.bonds[i];
-    json.text(i == 1 ? "\n    [" : ",\n    [").number(std::int64_t{b.alive}).text(", ");
+    const sim::Bond& b = world.bonds()[i];
+    json.text(i == 1 ? "\n    [" : ",\n    [").number(dumpedTruth(b.alive)).text(", ");
     json.number(std::int64_t{b.atomA}).text(", ").number(std::int64_t{b.atomB}).text(", ");
     json.number(b.spacing).text(", ").number(b.restLength).text(", ");
     json.number(std::int64_t{b.colour}).text("]");
@@ -116,17 +119,18 @@ std::string formatString(const std::string& bytes) {
 
 std::string formatStateDump(const RunSummary& run, const sim::SimSettings& settings,
                             const sim::World& world, const std::optional<PanelSnapshot>& panel,
-                            const std::array<std::uint32_t, 256>& palette) {
+                            const std::array<std::uint32_t, 256>& palette,
+                            std::string_view leadingEntries) {
   JsonWriter json;
-  json.text("{\n  ").key("frame").number(run.frame).text(",\n  ");
+  json.text("{\n  ").text(leadingEntries).key("frame").number(run.frame).text(",\n  ");
   json.key("steps").number(run.steps).text(",\n  ");
   json.key("paused").text(run.paused ? "true" : "false").text(",\n  ");
   json.key("quit").text(run.quit ? "true" : "false").text(",\n  ");
   writeSettings(json, settings);
-  json.text("  ").key("atomCount").number(std::int64_t{world.atomCount}).text(", ");
-  json.key("atomCapacity").number(std::int64_t{world.atomCapacity}).text(", ");
-  json.key("bondCount").number(std::int64_t{world.bondCount}).text(", ");
-  json.key("bondCapacity").number(std::int64_t{world.bondCapacity}).text(",\n  ");
+  json.text("  ").key("atomCount").number(std::int64_t{world.atomCount()}).text(", ");
+  json.key("atomCapacity").number(std::int64_t{world.atomCapacity()}).text(", ");
+  json.key("bondCount").number(std::int64_t{world.bondCount()}).text(", ");
+  json.key("bondCapacity").number(std::int64_t{world.bondCapacity()}).text(",\n  ");
   json.key("heldAtom").number(std::int64_t{run.heldAtom}).text(",\n  ");
   writeAtoms(json, world);
   json.text("  ");
@@ -139,4 +143,4 @@ std::string formatStateDump(const RunSummary& run, const sim::SimSettings& setti
   return json.take();
 }
 
-}  // namespace squish::app
+}  // namespace squish::worlds

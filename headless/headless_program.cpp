@@ -1,20 +1,21 @@
 // squish-headless: parse the command line and the input file (usage errors end the run with
 // status 2 before any frame), run the frames, then write the dump and the shot.
-#include "app/headless_program.h"
+#include "headless/headless_program.h"
 
 #include <memory>
 #include <new>
 #include <ostream>
 
 #include "app/about.h"
-#include "app/command_line.h"
-#include "app/headless_options.h"
 #include "app/message_text.h"
-#include "app/screen_shot.h"
+#include "app/screen_picture.h"
+#include "app/world_files.h"
 #include "files/whole_file.h"
+#include "headless/headless_options.h"
+#include "headless/screen_shot.h"
 #include "pictures/gif_recording.h"
 
-namespace squish::app {
+namespace squish::headless {
 namespace {
 
 constexpr int usageError = 2;
@@ -29,16 +30,16 @@ int statusForSignal(int signal) {
 std::optional<InputScript> readInputScript(const std::string& fileName, std::ostream& err) {
   const files::WholeFile file = files::readWholeFile(fileName);
   if (!file.ok()) {
-    err << "squish-headless: cannot read input file " << quotedName(fileName) << ": " << file.error
-        << "\n";
+    err << "squish-headless: cannot read input file " << app::quotedName(fileName) << ": "
+        << file.error << "\n";
     return std::nullopt;
   }
   try {
     InputScriptResult read = parseInputScript(file.bytes);
     if (read.ok()) return std::move(read.script);
-    err << "squish-headless: " << quotedName(fileName) << ": " << read.error << "\n";
+    err << "squish-headless: " << app::quotedName(fileName) << ": " << read.error << "\n";
   } catch (const std::bad_alloc&) {
-    err << "squish-headless: cannot read input file " << quotedName(fileName)
+    err << "squish-headless: cannot read input file " << app::quotedName(fileName)
         << ": out of memory\n";
   }
   return std::nullopt;
@@ -51,8 +52,8 @@ bool writeOutput(std::string_view what, const std::string& fileName, std::string
   const files::WriteResult written = files::writeWholeFile(fileName, bytes, keepWriting);
   if (written.ok()) return true;
   if (!written.interrupted)
-    err << "squish-headless: cannot write the " << what << " to " << quotedName(fileName) << ": "
-        << written.error << "\n";
+    err << "squish-headless: cannot write the " << what << " to " << app::quotedName(fileName)
+        << ": " << written.error << "\n";
   return false;
 }
 
@@ -78,8 +79,8 @@ bool writeShot(HeadlessProgram& program, const std::string& fileName, std::ostre
   std::string whyNot;
   const std::vector<std::uint8_t> shot = encodeShotFor(program.screen(), fileName, whyNot);
   if (shot.empty()) {
-    err << "squish-headless: cannot write the shot to " << quotedName(fileName) << ": " << whyNot
-        << "\n";
+    err << "squish-headless: cannot write the shot to " << app::quotedName(fileName) << ": "
+        << whyNot << "\n";
     return false;
   }
   const std::string_view bytes(reinterpret_cast<const char*>(shot.data()), shot.size());
@@ -101,7 +102,7 @@ class Recorder {
   void afterFrame(HeadlessProgram& program) {
     if (!recording_ || program.framesRun() % every_ != 0) return;
     lastFrame_ = program.framesRun();
-    if (!recording_->add(pictureOfScreen(program.screen()), secondsAt(lastFrame_))) fail();
+    if (!recording_->add(app::pictureOfScreen(program.screen()), secondsAt(lastFrame_))) fail();
   }
 
   // False when there was a recording to make and it was not made whole.
@@ -116,7 +117,7 @@ class Recorder {
 
   void fail() {
     if (!failed_)
-      err_ << "squish-headless: cannot record to " << quotedName(fileName_) << ": "
+      err_ << "squish-headless: cannot record to " << app::quotedName(fileName_) << ": "
            << recording_->error() << "\n";
     failed_ = true;
   }
@@ -132,8 +133,11 @@ class Recorder {
 }  // namespace
 
 HeadlessProgram::HeadlessProgram(std::vector<std::string> sceneArguments, std::int32_t seed,
-                                 bool referenceStep, std::ostream* notices)
+                                 bool referenceStep, std::ostream* notices,
+                                 std::vector<app::ScriptedSeed> seeds,
+                                 const worlds::SavedWorld* startWorld)
     : sceneArguments_(std::move(sceneArguments)),
+      seeds_(std::move(seeds)),
       state_{.screen = screen_,
              .world = world_,
              .settings = settings_,
@@ -142,17 +146,19 @@ HeadlessProgram::HeadlessProgram(std::vector<std::string> sceneArguments, std::i
              .random = random_,
              .sceneArguments = sceneArguments_,
              .fixedSeed = seed,
+             .scriptSeeds = seeds_,
+             .startWorld = startWorld,
              .referenceStep = referenceStep,
              .notices = {notices, "squish-headless"}} {
   screen_.presenter = &presenter_;
   screen_.title = "squish-headless";
-  panel_.fontFiles = fontFileCandidates();
-  started_ = startUp(state_);
-  if (started_) buildScene(state_);
+  panel_.fontFiles = app::fontFileCandidates();
+  started_ = app::startUp(state_);
+  if (started_) app::buildScene(state_);
 }
 
 HeadlessProgram::~HeadlessProgram() {
-  if (started_) shutDown(state_);
+  if (started_) app::shutDown(state_);
 }
 
 bool HeadlessProgram::runFrame(const InputScript& script) {
@@ -165,25 +171,8 @@ bool HeadlessProgram::runFrame(const InputScript& script) {
   return !quit_;
 }
 
-std::optional<PanelSnapshot> HeadlessProgram::panelSnapshot() {
-  widgets::Widget* window = panel_.panelWindow;
-  if (window == nullptr) return std::nullopt;
-  PanelSnapshot snapshot;
-  snapshot.visible = (window->flags & widgets::visible) != 0;
-  snapshot.x = window->rect.x;
-  snapshot.y = window->rect.y;
-  for (std::int32_t n = 1; n <= panel::rowCount; ++n) {
-    snapshot.fields[n - 1] = panel::fieldText(window, panel::fieldIdBase + n);
-  }
-  snapshot.checks = {panel::isChecked(window, panel::showAtomsId),
-                     panel::isChecked(window, panel::showBondsId)};
-  return snapshot;
-}
-
 std::string HeadlessProgram::stateDump() {
-  return formatStateDump(
-      {framesRun_, state_.statistics.steps, state_.pacer.paused, quit_, state_.frame.heldAtom},
-      settings_, world_, panelSnapshot(), screen_.palette);
+  return app::programStateDump(state_, framesRun_, quit_);
 }
 
 int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
@@ -199,7 +188,7 @@ int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::
     return 0;
   }
   if (options.version) {
-    out << "squish-headless " << versionText() << "\n";
+    out << "squish-headless " << app::versionText() << "\n";
     return 0;
   }
   InputScript script;
@@ -209,8 +198,20 @@ int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::
     script = std::move(*read);
   }
 
+  std::optional<worlds::SavedWorld> startWorld;
+  if (!options.loadFile.empty()) {
+    worlds::WorldRead read = app::readWorldFileAt(options.loadFile);
+    if (!read.world) {
+      err << "squish-headless: cannot load world file " << app::quotedName(options.loadFile) << ": "
+          << read.problem << "\n";
+      return usageError;
+    }
+    startWorld = std::move(read.world);
+  }
+
   const auto stopped = [stopSignal] { return stopSignal != nullptr && *stopSignal != 0; };
-  HeadlessProgram program(options.scenes, options.seed, options.referenceStep, &err);
+  HeadlessProgram program(options.scenes, options.seed, options.referenceStep, &err, script.seeds,
+                          startWorld ? &*startWorld : nullptr);
   if (!program.started()) {
     err << "squish-headless: cannot open the screen: " << program.screen().lastErrorText << "\n";
     return runError;
@@ -230,4 +231,4 @@ int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::
   return stopped() ? statusForSignal(*stopSignal) : status;
 }
 
-}  // namespace squish::app
+}  // namespace squish::headless

@@ -1,10 +1,10 @@
 // Input files of squish-headless: every message kind, ordering by frame, modifiers, and the
 // line number of the first malformed line.
-#include "app/input_script.h"
+#include "headless/input_script.h"
 
 #include <gtest/gtest.h>
 
-namespace squish::app {
+namespace squish::headless {
 namespace {
 
 using display::MessageKind;
@@ -100,4 +100,4 @@ TEST(InputScript, BlankAndCommentLinesAndEdgeBoundsAreAccepted) {
 }
 
 }  // namespace
-}  // namespace squish::app
+}  // namespace squish::headless

@@ -1,15 +1,15 @@
 // BMP layout: a 14-byte file header, a 40-byte BITMAPINFOHEADER, 256 colour-table entries of
 // blue, green, red, 0, then the rows from the bottom up, each padded to a multiple of 4 bytes.
-#include "app/screen_shot.h"
+#include "headless/screen_shot.h"
 
 #include <algorithm>
 #include <cctype>
 #include <string_view>
 
-#include "files/whole_file.h"
+#include "app/screen_picture.h"
 #include "pictures/png_file.h"
 
-namespace squish::app {
+namespace squish::headless {
 namespace {
 
 constexpr std::uint32_t fileHeaderSize = 14;
@@ -27,18 +27,6 @@ void put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) 
   put16(out, at + 2, value >> 16);
 }
 
-bool hasPage(const display::Screen& screen, std::int32_t page) {
-  if (screen.width <= 0 || screen.height <= 0 || screen.pitch < screen.width) return false;
-  if (screen.bytesPerPixel > 1) return false;
-  if (page < 0 || page >= std::ssize(screen.pages)) return false;
-  const std::int64_t needed = std::int64_t{screen.pitch} * screen.height;
-  return std::ssize(screen.pages[static_cast<std::size_t>(page)]) >= needed;
-}
-
-bool hasVisiblePage(const display::Screen& screen) {
-  return hasPage(screen, screen.visiblePage);
-}
-
 bool namesPng(const std::string& fileName) {
   constexpr std::string_view suffix = ".png";
   if (fileName.size() < suffix.size()) return false;
@@ -52,10 +40,10 @@ bool namesPng(const std::string& fileName) {
 }  // namespace
 
 std::vector<std::uint8_t> encodeScreenShot(const display::Screen& screen) {
-  const display::ScreenLock lock(screen.screenLock);
-  if (!hasVisiblePage(screen)) return {};
-  const auto width = static_cast<std::uint32_t>(screen.width);
-  const auto height = static_cast<std::uint32_t>(screen.height);
+  const pictures::Picture picture = app::pictureOfScreen(screen);
+  if (!picture.isWhole()) return {};
+  const auto width = static_cast<std::uint32_t>(picture.width);
+  const auto height = static_cast<std::uint32_t>(picture.height);
   const std::uint32_t rowSize = (width + 3u) & ~3u;
   const std::uint64_t fileSize = pixelOffset + std::uint64_t{rowSize} * height;
   if (fileSize > 0xFFFFFFFFu) return {};
@@ -73,39 +61,18 @@ std::vector<std::uint8_t> encodeScreenShot(const display::Screen& screen) {
   put32(out, 34, rowSize * height);
   put32(out, 46, 256);  // colours used
   for (std::size_t i = 0; i < 256; ++i) {
-    const std::uint32_t bgr = screen.palette[i];
+    const std::uint32_t colour = picture.palette[i];
     const std::size_t at = fileHeaderSize + infoHeaderSize + 4 * i;
-    out[at] = static_cast<std::uint8_t>(bgr >> 16);
-    out[at + 1] = static_cast<std::uint8_t>(bgr >> 8);
-    out[at + 2] = static_cast<std::uint8_t>(bgr);
+    out[at] = pictures::blueOf(colour);
+    out[at + 1] = pictures::greenOf(colour);
+    out[at + 2] = pictures::redOf(colour);
   }
-  const std::vector<std::uint8_t>& page = screen.pages[screen.visiblePage];
   for (std::uint32_t y = 0; y < height; ++y) {
-    const auto source = page.begin() + std::int64_t{screen.pitch} * y;
+    const auto source = picture.pixels.begin() + std::int64_t{width} * y;
     const std::size_t row = pixelOffset + std::size_t{rowSize} * (height - 1 - y);
     std::copy_n(source, width, out.begin() + static_cast<std::ptrdiff_t>(row));
   }
   return out;
-}
-
-pictures::Picture pictureOfScreen(const display::Screen& screen) {
-  return pictureOfPage(screen, screen.visiblePage);
-}
-
-pictures::Picture pictureOfPage(const display::Screen& screen, std::int32_t page) {
-  const display::ScreenLock lock(screen.screenLock);
-  if (!hasPage(screen, page)) return {};
-  pictures::Picture picture;
-  picture.width = screen.width;
-  picture.height = screen.height;
-  picture.palette = screen.palette;
-  picture.pixels.resize(static_cast<std::size_t>(screen.width) * screen.height);
-  const std::vector<std::uint8_t>& pixels = screen.pages[static_cast<std::size_t>(page)];
-  for (std::int32_t y = 0; y < screen.height; ++y) {
-    std::copy_n(pixels.begin() + std::int64_t{screen.pitch} * y, screen.width,
-                picture.pixels.begin() + std::int64_t{screen.width} * y);
-  }
-  return picture;
 }
 
 std::vector<std::uint8_t> encodeShotFor(const display::Screen& screen, const std::string& fileName,
@@ -115,16 +82,9 @@ std::vector<std::uint8_t> encodeShotFor(const display::Screen& screen, const std
     if (bmp.empty()) whyNot = "no picture to take";
     return bmp;
   }
-  pictures::Encoded encoded = pictures::encodePng(pictureOfScreen(screen));
+  pictures::Encoded encoded = pictures::encodePng(app::pictureOfScreen(screen));
   whyNot = encoded.error;
   return std::move(encoded.bytes);
 }
 
-bool writeScreenShot(const display::Screen& screen, const std::string& fileName) {
-  const std::vector<std::uint8_t> bytes = encodeScreenShot(screen);
-  if (bytes.empty()) return false;
-  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  return files::writeWholeFile(fileName, text).ok();
-}
-
-}  // namespace squish::app
+}  // namespace squish::headless

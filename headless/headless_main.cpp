@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_program.h"
+#include "headless/headless_program.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
   std::signal(SIGTERM, noteSignal);
   try {
     const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    return squish::app::runHeadless(arguments, std::cout, std::cerr, &caughtSignal);
+    return squish::headless::runHeadless(arguments, std::cout, std::cerr, &caughtSignal);
   } catch (const std::bad_alloc&) {
     std::cerr << "squish-headless: out of memory\n";
     return 1;

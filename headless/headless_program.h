@@ -11,19 +11,22 @@
 #include <vector>
 
 #include "app/frame_loop.h"
-#include "app/input_script.h"
-#include "app/state_dump.h"
 #include "display/headless_presenter.h"
+#include "headless/input_script.h"
 
-namespace squish::app {
+namespace squish::headless {
 
 class HeadlessProgram {
  public:
   // Starts up and builds the scene; no frame has run yet. referenceStep steps with the plain
   // all-pairs step instead of the fast one. What the run could not do (an unreadable scene file,
   // a shortage of memory) is told on `notices`, one line each, when it is given.
+  // Scene builds take the seeds a replayed session gives, else `seed`. A start world, when
+  // given, is built instead of the scenes (it must outlive the program).
   HeadlessProgram(std::vector<std::string> sceneArguments, std::int32_t seed,
-                  bool referenceStep = false, std::ostream* notices = nullptr);
+                  bool referenceStep = false, std::ostream* notices = nullptr,
+                  std::vector<app::ScriptedSeed> seeds = {},
+                  const worlds::SavedWorld* startWorld = nullptr);
   ~HeadlessProgram();
   HeadlessProgram(const HeadlessProgram&) = delete;
   HeadlessProgram& operator=(const HeadlessProgram&) = delete;
@@ -48,14 +51,13 @@ class HeadlessProgram {
   widgets::Toolkit& toolkit() { return toolkit_; }
   panel::SettingsPanel& panel() { return panel_; }
   display::RandomGenerator& random() { return random_; }
-  FrameState& frame() { return state_.frame; }
-  PictureKeys& pictureKeys() { return state_.pictureKeys; }
-  ProgramState& state() { return state_; }
+  app::FrameState& frame() { return state_.frame; }
+  app::PictureKeys& pictureKeys() { return state_.pictureKeys; }
+  app::ProgramState& state() { return state_; }
 
  private:
-  std::optional<PanelSnapshot> panelSnapshot();
-
   std::vector<std::string> sceneArguments_;
+  std::vector<app::ScriptedSeed> seeds_;
   display::HeadlessPresenter presenter_;
   display::Screen screen_;
   sim::World world_;
@@ -63,7 +65,7 @@ class HeadlessProgram {
   widgets::Toolkit toolkit_;
   panel::SettingsPanel panel_;
   display::RandomGenerator random_;
-  ProgramState state_;
+  app::ProgramState state_;
   bool started_ = false;
   std::int64_t framesRun_ = 0;
   bool quit_ = false;
@@ -77,4 +79,4 @@ class HeadlessProgram {
 int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
                 const volatile std::sig_atomic_t* stopSignal = nullptr);
 
-}  // namespace squish::app
+}  // namespace squish::headless

@@ -1,5 +1,5 @@
 // The JSON dump: exact float texts, the shape of a small world, the panel and the palette.
-#include "app/state_dump.h"
+#include "worlds/state_dump.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 
 #include "scene/scene_reader.h"
 
-namespace squish::app {
+namespace squish::worlds {
 namespace {
 
 // Each physics setting, set through its keyword in a scene, is that setting alone and shows in
@@ -65,12 +65,13 @@ TEST(StateDump, StringsEscapeQuotesControlsAndHighBytes) {
 }
 
 TEST(StateDump, SmallWorldDumpHasEveryKeyInOrder) {
+  std::vector<sim::Atom> atoms(17);
+  atoms[1] = {true, {1.5f, 2.0f}, {-0.25f, 0.0f}, true, 14};
+  atoms[2] = {false, {0.0f, 0.0f}, {0.0f, 0.0f}, false, 270};
+  std::vector<sim::Bond> bonds(17);
+  bonds[1] = {true, 1, 2, 10.0f, 14.142136f, 14};
   sim::World world;
-  world.atomCount = 2;
-  world.atoms[1] = {-1, {1.5f, 2.0f}, {-0.25f, 0.0f}, -1, 14};
-  world.atoms[2] = {0, {0.0f, 0.0f}, {0.0f, 0.0f}, 0, 270};
-  world.bondCount = 1;
-  world.bonds[1] = {-1, 1, 2, 10.0f, 14.142136f, 14};
+  ASSERT_TRUE(sim::restoreWorld(world, atoms, bonds, 2, 1, sim::BondShortage::none));
   sim::SimSettings settings;
   std::array<std::uint32_t, 256> palette{};
   palette[1] = 0xAA0000u;
@@ -103,9 +104,8 @@ TEST(StateDump, SmallWorldDumpHasEveryKeyInOrder) {
   EXPECT_NE(dump.find(", 16777215]\n}\n"), std::string::npos);
 }
 
-TEST(StateDump, PanelAndEmptyTablesAndOverlargeCounts) {
+TEST(StateDump, PanelAndEmptyTables) {
   sim::World world;
-  world.atomCount = 1000;  // larger than the table: only the slots that exist are written
   PanelSnapshot panel;
   panel.visible = true;
   panel.x = 4;
@@ -113,13 +113,13 @@ TEST(StateDump, PanelAndEmptyTablesAndOverlargeCounts) {
   panel.fields = {"4", "10", "5", "-0.004", "0", "0.99", "0.4", "1", "2", "0.5", "a\"b"};
   panel.checks = {1, 0};
   const std::string dump = formatStateDump({0, 0, false, false, 0}, {}, world, panel, {});
-  EXPECT_NE(dump.find("\"bonds\": [],\n"), std::string::npos);
+  EXPECT_NE(dump.find("\"atoms\": [],\n  \"bonds\": [],\n"), std::string::npos);
   EXPECT_NE(dump.find("\"panel\": {\"visible\": true, \"x\": 4, \"y\": 4, \"fields\": [\"4\", "
                       "\"10\", \"5\", \"-0.004\", \"0\", \"0.99\", \"0.4\", \"1\", \"2\", "
                       "\"0.5\", \"a\\\"b\"], \"checks\": [1, 0]},\n"),
             std::string::npos);
-  EXPECT_EQ(std::count(dump.begin(), dump.end(), '['), 1 + 16 + 1 + 1 + 1 + 1);
+  EXPECT_EQ(std::count(dump.begin(), dump.end(), '['), 5);  // atoms, bonds, fields, checks, palette
 }
 
 }  // namespace
-}  // namespace squish::app
+}  // namespace squish::worlds

@@ -6,11 +6,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "sim/settings.h"
 #include "sim/world.h"
 
-namespace squish::app {
+namespace squish::worlds {
 
 inline constexpr std::size_t panelFieldCount = sim::physicsSettings.size();
 
@@ -31,9 +32,12 @@ struct RunSummary {
   std::int32_t heldAtom = 0;
 };
 
+// leadingEntries, when given, is written first inside the object: entries of JSON text, each
+// followed by a comma (a world file's own entries).
 std::string formatStateDump(const RunSummary& run, const sim::SimSettings& settings,
                             const sim::World& world, const std::optional<PanelSnapshot>& panel,
-                            const std::array<std::uint32_t, 256>& palette);
+                            const std::array<std::uint32_t, 256>& palette,
+                            std::string_view leadingEntries = {});
 
 // The shortest decimal text that reads back as value; NaN, Infinity and -Infinity bare.
 std::string formatFloat(float value);
@@ -41,4 +45,4 @@ std::string formatFloat(float value);
 // A JSON string literal; each byte b stands for the code point U+00b, so any text round-trips.
 std::string formatString(const std::string& bytes);
 
-}  // namespace squish::app
+}  // namespace squish::worlds

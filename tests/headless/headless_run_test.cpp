@@ -7,11 +7,12 @@
 
 #include "display/headless_presenter.h"
 #include "display/image.h"
-#include "tests/app/headless_fixture.h"
+#include "tests/headless/headless_fixture.h"
 
-namespace squish::app {
+namespace squish::headless {
 namespace {
 
+using testing::fileBytes;
 using testing::ScratchDir;
 
 struct RunResult {
@@ -27,25 +28,20 @@ RunResult run(std::vector<std::string> arguments) {
   return {status, out.str(), err.str()};
 }
 
-std::string readFile(const std::string& name) {
-  std::ifstream file(name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
 TEST(HeadlessRun, UsageErrorsExitWithTwoAndOneLineBeforeAnyFrame) {
   ScratchDir dir;
   const std::string dump = dir.path("dump.json");
   const std::string bad = dir.write("bad.txt", "# fine\n1 mouse 1 2\n\n2 wheel 0\n");
   // A word of the input quoted in a message is cut short and its control bytes escaped.
   const std::string noisy = dir.write("noisy.txt", "1 \x1b[2J" + std::string(5000, 'k') + "\n");
-  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-           {"--bogus", "--dump", dump},
-           {"--dump", dump, "--frames", "many"},
-           {"--dump", dump, "--input", dir.path("missing.txt")},
-           {"--dump", dump, "--input", bad},
-           {"--dump", dump, "--input", noisy},
-           {"--dump", dump, "--input", dir.path("")},
-           {"--dump", dump, "--input", "/dev/zero"}}) {
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"--bogus", "--dump", dump},
+                                             {"--dump", dump, "--frames", "many"},
+                                             {"--dump", dump, "--input", dir.path("missing.txt")},
+                                             {"--dump", dump, "--input", bad},
+                                             {"--dump", dump, "--input", noisy},
+                                             {"--dump", dump, "--input", dir.path("")},
+                                             {"--dump", dump, "--input", "/dev/zero"}}) {
     const RunResult r = run(arguments);
     EXPECT_EQ(r.status, 2) << arguments.back();
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
@@ -96,21 +92,21 @@ TEST(HeadlessRun, DumpsAndShotsRepeatByteForByteAndShotsReadBack) {
   again[7] = dir.path("b.json");
   again[9] = dir.path("b.bmp");
   ASSERT_EQ(run(again).status, 0);
-  EXPECT_TRUE(readFile(dir.path("a.json")) == readFile(dir.path("b.json")));
-  EXPECT_TRUE(readFile(dir.path("a.bmp")) == readFile(dir.path("b.bmp")));
+  EXPECT_TRUE(fileBytes(dir.path("a.json")) == fileBytes(dir.path("b.json")));
+  EXPECT_TRUE(fileBytes(dir.path("a.bmp")) == fileBytes(dir.path("b.bmp")));
   std::vector<std::string> otherSeed = arguments;
   otherSeed[5] = "6";
   otherSeed[7] = dir.path("c.json");
   otherSeed[9] = dir.path("c.bmp");
   ASSERT_EQ(run(otherSeed).status, 0);
-  EXPECT_TRUE(readFile(dir.path("a.json")) != readFile(dir.path("c.json")));
+  EXPECT_TRUE(fileBytes(dir.path("a.json")) != fileBytes(dir.path("c.json")));
 
   HeadlessProgram program({}, 5);
-  const InputScriptResult script = parseInputScript(readFile(input));
+  const InputScriptResult script = parseInputScript(fileBytes(input));
   while (program.framesRun() < 20)
     program.runFrame(script.script);
   // The program run in-process is the same as squish-headless.
-  EXPECT_TRUE(program.stateDump() == readFile(dir.path("a.json")));
+  EXPECT_TRUE(program.stateDump() == fileBytes(dir.path("a.json")));
   display::HeadlessPresenter presenter;
   display::Screen reader;
   reader.presenter = &presenter;
@@ -142,8 +138,8 @@ TEST(HeadlessRun, ReferenceStepGivesTheSameRun) {
   plain.push_back("--reference-step");
   ASSERT_EQ(run(fast).status, 0);
   ASSERT_EQ(run(plain).status, 0);
-  EXPECT_TRUE(readFile(dir.path("fast.json")) == readFile(dir.path("plain.json")));
-  EXPECT_TRUE(readFile(dir.path("fast.bmp")) == readFile(dir.path("plain.bmp")));
+  EXPECT_TRUE(fileBytes(dir.path("fast.json")) == fileBytes(dir.path("plain.json")));
+  EXPECT_TRUE(fileBytes(dir.path("fast.bmp")) == fileBytes(dir.path("plain.bmp")));
 }
 
 TEST(HeadlessRun, UnwritableOutputsAreReported) {
@@ -162,7 +158,7 @@ TEST(HeadlessRun, SignalEndsTheRunWithoutWritingItsFiles) {
   const std::vector<std::string> arguments = {"--frames", "5",      "--dump",
                                               dump,       "--shot", dir.path("s.bmp")};
   EXPECT_EQ(runHeadless(arguments, out, err, &stop), 128 + SIGTERM);
-  EXPECT_EQ(readFile(dump), "the last complete dump");
+  EXPECT_EQ(fileBytes(dump), "the last complete dump");
   EXPECT_FALSE(std::filesystem::exists(dir.path("s.bmp")));
   EXPECT_EQ(err.str(), "");
 }
@@ -179,8 +175,8 @@ TEST(HeadlessRun, WhatCouldNotBeDoneIsToldOnOneLineEach) {
                                           "BOX=-5,5,10,10,9,0\n");
   std::ostringstream notices;
   HeadlessProgram program({dir.path("missing\x1b.txt"), scene}, 1, false, &notices);
-  EXPECT_EQ(program.world().atomCount, 100);
-  program.world().faults.failFrom = program.world().faults.growths + 3;
+  EXPECT_EQ(program.world().atomCount(), 100);
+  program.world().faults().failFrom = program.world().faults().growths + 3;
   for (int frame = 0; frame < 10; ++frame)
     ASSERT_TRUE(program.runFrame());
   EXPECT_EQ(notices.str(), "squish-headless: cannot read scene file '" +
@@ -193,4 +189,4 @@ TEST(HeadlessRun, WhatCouldNotBeDoneIsToldOnOneLineEach) {
 }
 
 }  // namespace
-}  // namespace squish::app
+}  // namespace squish::headless

@@ -1,12 +1,16 @@
-// The squish-headless command line: defaults, every option, the scene list and usage errors.
-#include "app/headless_options.h"
+// The squish-headless command line: defaults, every option, the scene list, usage errors, and
+// --help and --version.
+#include "headless/headless_options.h"
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
-namespace squish::app {
+#include "headless/headless_program.h"
+
+namespace squish::headless {
 namespace {
 
 HeadlessOptionsResult parse(std::vector<std::string> arguments) {
@@ -69,5 +73,17 @@ TEST(HeadlessOptions, UnknownOptionsAndMissingFileNamesAreUsageErrors) {
   EXPECT_NE(parse({"--bogus"}).error.find("--bogus"), std::string::npos);
 }
 
+TEST(HeadlessOptions, HelpAndVersionPrintAndExitZeroBeforeAnyFrame) {
+  for (const char* option : {"--help", "--version"}) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const std::vector<std::string> arguments = {option, "--dump", "-"};
+    EXPECT_EQ(runHeadless(arguments, out, err), 0);
+    EXPECT_EQ(out.str().find("squish-headless"), option[2] == 'h' ? 7u : 0u) << out.str();
+    EXPECT_EQ(out.str().find("\"frame\""), std::string::npos);
+    EXPECT_TRUE(err.str().empty());
+  }
+}
+
 }  // namespace
-}  // namespace squish::app
+}  // namespace squish::headless

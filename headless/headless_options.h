@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace squish::app {
+namespace squish::headless {
 
 inline constexpr std::int64_t maxFrames = std::numeric_limits<std::int32_t>::max();
 
@@ -18,6 +18,7 @@ struct HeadlessOptions {
   std::int32_t seed = 1;
   std::string dumpFile;          // empty: no dump; "-" is standard output
   std::string shotFile;          // empty: no shot; a name ending in .png (any case) gets a PNG
+  std::string loadFile;          // empty: build the scenes; else start from this world file
   std::string recordFile;        // empty: no recording
   std::int64_t recordEvery = 2;  // frames between the pictures of a recording
   // Step with the plain quadratic reference step instead of the fast one; the two give
@@ -44,4 +45,4 @@ HeadlessOptionsResult parseHeadlessOptions(std::span<const std::string> argument
 // The usage of squish-headless, one option list per line.
 extern const char* const headlessUsage;
 
-}  // namespace squish::app
+}  // namespace squish::headless

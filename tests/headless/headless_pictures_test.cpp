@@ -6,12 +6,13 @@
 
 #include <sstream>
 
-#include "tests/app/headless_fixture.h"
+#include "tests/headless/headless_fixture.h"
 
-namespace squish::app {
+namespace squish::headless {
 namespace {
 
 using testing::atFrame;
+using testing::fileBytes;
 using testing::runFrameWith;
 using testing::ScratchDir;
 
@@ -21,11 +22,6 @@ int runQuietly(const std::vector<std::string>& arguments, std::string* errors = 
   const int status = runHeadless(arguments, out, err);
   if (errors != nullptr) *errors = err.str();
   return status;
-}
-
-std::string bytesOf(const std::string& name) {
-  std::ifstream file(name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 // The pixels of an 8-bit PNG, top row first.
@@ -57,11 +53,11 @@ TEST(HeadlessPictures, ShotsAndRecordingsReadBackAndRepeat) {
   arguments[5] = dir.path("b.gif");
   arguments[7] = dir.path("b.png");
   ASSERT_EQ(runQuietly(arguments), 0);
-  EXPECT_TRUE(bytesOf(dir.path("a.gif")) == bytesOf(dir.path("b.gif")));
-  EXPECT_TRUE(bytesOf(dir.path("a.PNG")) == bytesOf(dir.path("b.png")));
+  EXPECT_TRUE(fileBytes(dir.path("a.gif")) == fileBytes(dir.path("b.gif")));
+  EXPECT_TRUE(fileBytes(dir.path("a.PNG")) == fileBytes(dir.path("b.png")));
   ASSERT_EQ(runQuietly({"--frames", "9", "--shot", dir.path("c.bmp")}), 0);
-  const std::vector<std::uint8_t> shot = bmpPixels(bytesOf(dir.path("c.bmp")));
-  EXPECT_TRUE(pngPixels(bytesOf(dir.path("a.PNG"))) == shot);
+  const std::vector<std::uint8_t> shot = bmpPixels(fileBytes(dir.path("c.bmp")));
+  EXPECT_TRUE(pngPixels(fileBytes(dir.path("a.PNG"))) == shot);
 
   int error = 0;
   GifFileType* gif = DGifOpenFileName(dir.path("a.gif").c_str(), &error);
@@ -131,7 +127,7 @@ TEST(HeadlessPictures, PictureKeysWriteWhatWasShown) {
     if (entry.path().extension() == ".gif") gif = entry.path().string();
   }
   ASSERT_FALSE(png.empty());
-  EXPECT_TRUE(pngPixels(bytesOf(png)) == shown);
+  EXPECT_TRUE(pngPixels(fileBytes(png)) == shown);
   int error = 0;
   GifFileType* recording = DGifOpenFileName(gif.c_str(), &error);
   ASSERT_NE(recording, nullptr);
@@ -141,4 +137,4 @@ TEST(HeadlessPictures, PictureKeysWriteWhatWasShown) {
 }
 
 }  // namespace
-}  // namespace squish::app
+}  // namespace squish::headless

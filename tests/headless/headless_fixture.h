@@ -8,9 +8,10 @@
 #include <fstream>
 #include <string>
 
-#include "app/headless_program.h"
+#include "files/whole_file.h"
+#include "headless/headless_program.h"
 
-namespace squish::app::testing {
+namespace squish::headless::testing {
 
 // A directory of its own for each test, removed afterwards.
 class ScratchDir {
@@ -35,6 +36,11 @@ class ScratchDir {
   std::filesystem::path path_;
 };
 
+// The file's bytes, or none when it cannot be read.
+inline std::string fileBytes(const std::string& path) {
+  return files::readWholeFile(path).bytes;
+}
+
 // Runs one frame with the script's lines for that frame ("FRAME KIND ARGS" text, where FRAME
 // is the number of the frame about to run).
 inline bool runFrameWith(HeadlessProgram& program, const std::string& lines) {
@@ -49,18 +55,18 @@ inline std::string atFrame(const HeadlessProgram& program, const std::string& me
 
 // Both worlds hold the same atoms and bonds, every field bit for bit.
 inline void expectSameWorld(const sim::World& expected, const sim::World& actual) {
-  ASSERT_EQ(expected.atomCount, actual.atomCount);
-  ASSERT_EQ(expected.bondCount, actual.bondCount);
-  for (std::int32_t i = 1; i <= expected.atomCount; ++i) {
-    const sim::Atom& e = expected.atoms[i];
-    const sim::Atom& a = actual.atoms[i];
+  ASSERT_EQ(expected.atomCount(), actual.atomCount());
+  ASSERT_EQ(expected.bondCount(), actual.bondCount());
+  for (std::int32_t i = 1; i <= expected.atomCount(); ++i) {
+    const sim::Atom& e = expected.atoms()[i];
+    const sim::Atom& a = actual.atoms()[i];
     EXPECT_EQ(e.alive, a.alive) << "atom " << i;
     EXPECT_EQ(std::memcmp(&e.pos, &a.pos, sizeof e.pos), 0) << "atom " << i << " position";
     EXPECT_EQ(std::memcmp(&e.vel, &a.vel, sizeof e.vel), 0) << "atom " << i << " velocity";
   }
-  for (std::int32_t i = 1; i <= expected.bondCount; ++i) {
-    const sim::Bond& e = expected.bonds[i];
-    const sim::Bond& a = actual.bonds[i];
+  for (std::int32_t i = 1; i <= expected.bondCount(); ++i) {
+    const sim::Bond& e = expected.bonds()[i];
+    const sim::Bond& a = actual.bonds()[i];
     EXPECT_EQ(e.alive, a.alive) << "bond " << i;
     EXPECT_EQ(e.atomA, a.atomA) << "bond " << i;
     EXPECT_EQ(e.atomB, a.atomB) << "bond " << i;
@@ -68,4 +74,4 @@ inline void expectSameWorld(const sim::World& expected, const sim::World& actual
   }
 }
 
-}  // namespace squish::app::testing
+}  // namespace squish::headless::testing

@@ -1,7 +1,7 @@
 // Parses input files into window messages. Each line is split at blanks into words; the
 // kinds and their arguments are checked strictly, and the first bad line stops the parse.
 // Key-downs get their modifiers from the keys held when the presenter delivers them.
-#include "app/input_script.h"
+#include "headless/input_script.h"
 
 #include <algorithm>
 #include <limits>
@@ -10,7 +10,7 @@
 #include "app/message_text.h"
 #include "app/whole_number.h"
 
-namespace squish::app {
+namespace squish::headless {
 namespace {
 
 using display::MessageKind;
@@ -46,9 +46,9 @@ LineResult malformed(std::string error) {
 LineResult numberArgument(std::span<const std::string_view> args, MessageKind kind,
                           std::int64_t minimum, std::int64_t maximum, std::string_view what) {
   if (args.size() != 1) return malformed("expects one " + std::string(what));
-  const auto value = parseWholeNumber(args[0], minimum, maximum);
+  const auto value = app::parseWholeNumber(args[0], minimum, maximum);
   if (!value || (*value == 0 && kind == MessageKind::wheel)) {
-    return malformed("bad " + std::string(what) + " " + quoted(args[0]));
+    return malformed("bad " + std::string(what) + " " + app::quoted(args[0]));
   }
   WindowMessage message;
   message.kind = kind;
@@ -58,8 +58,8 @@ LineResult numberArgument(std::span<const std::string_view> args, MessageKind ki
 
 LineResult pointerMove(std::span<const std::string_view> args) {
   if (args.size() != 2) return malformed("mouse expects X and Y");
-  const auto x = parseWholeNumber(args[0], int32Min, int32Max);
-  const auto y = parseWholeNumber(args[1], int32Min, int32Max);
+  const auto x = app::parseWholeNumber(args[0], int32Min, int32Max);
+  const auto y = app::parseWholeNumber(args[1], int32Min, int32Max);
   if (!x || !y) return malformed("mouse position must be whole numbers");
   WindowMessage message;
   message.kind = MessageKind::pointerMove;
@@ -79,7 +79,7 @@ LineResult button(std::span<const std::string_view> args, MessageKind kind) {
   } else if (args[0] == "middle") {
     message.value = 4;
   } else {
-    return malformed("unknown button " + quoted(args[0]));
+    return malformed("unknown button " + app::quoted(args[0]));
   }
   return {message, {}};
 }
@@ -123,7 +123,7 @@ LineResult parseMessage(std::string_view kind, std::span<const std::string_view>
   if (kind == "char") return numberArgument(args, MessageKind::character, 0, 255, "character");
   if (kind == "focus") return focus(args);
   if (kind == "close") return close(args);
-  return malformed("unknown message kind " + quoted(kind));
+  return malformed("unknown message kind " + app::quoted(kind));
 }
 
 bool isIgnored(std::string_view line) {
@@ -145,27 +145,36 @@ InputScriptResult parseInputScript(std::string_view text) {
     if (isIgnored(line)) continue;
 
     const std::vector<std::string_view> words = splitWords(line);
-    const auto frame = parseWholeNumber(words[0], 1, std::numeric_limits<std::int64_t>::max());
+    const auto frame = app::parseWholeNumber(words[0], 1, std::numeric_limits<std::int64_t>::max());
     LineResult parsed;
     if (!frame) {
-      parsed.error = "bad frame number " + quoted(words[0]);
+      parsed.error = "bad frame number " + app::quoted(words[0]);
     } else if (words.size() < 2) {
       parsed.error = "missing message kind";
+    } else if (words[1] == "seed") {
+      const auto seed =
+          words.size() == 3 ? app::parseWholeNumber(words[2], int32Min, int32Max) : std::nullopt;
+      if (seed) {
+        result.script.seeds.push_back({*frame, static_cast<std::int32_t>(*seed)});
+        continue;
+      }
+      parsed.error = "seed expects one whole number from " + std::to_string(int32Min) + " to " +
+                     std::to_string(int32Max);
     } else {
       parsed = parseMessage(words[1], std::span(words).subspan(2));
     }
     if (!parsed.error.empty()) {
       result.errorLine = lineNumber;
       result.error = "line " + std::to_string(lineNumber) + ": " + parsed.error;
-      result.script.messages.clear();
+      result.script = {};
       return result;
     }
     result.script.messages.push_back({*frame, parsed.message});
   }
 
-  std::stable_sort(
-      result.script.messages.begin(), result.script.messages.end(),
-      [](const ScriptedMessage& a, const ScriptedMessage& b) { return a.frame < b.frame; });
+  const auto byFrame = [](const auto& a, const auto& b) { return a.frame < b.frame; };
+  std::stable_sort(result.script.messages.begin(), result.script.messages.end(), byFrame);
+  std::stable_sort(result.script.seeds.begin(), result.script.seeds.end(), byFrame);
   return result;
 }
 
@@ -181,4 +190,4 @@ std::span<const ScriptedMessage> messagesForFrame(const InputScript& script, std
   return {first, last};
 }
 
-}  // namespace squish::app
+}  // namespace squish::headless

@@ -8,9 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "app/frame_loop.h"
 #include "display/window_messages.h"
 
-namespace squish::app {
+namespace squish::headless {
 
 struct ScriptedMessage {
   std::int64_t frame = 0;
@@ -19,6 +20,7 @@ struct ScriptedMessage {
 
 struct InputScript {
   std::vector<ScriptedMessage> messages;  // sorted by frame; file order within a frame
+  std::vector<app::ScriptedSeed> seeds;   // the same
 };
 
 struct InputScriptResult {
@@ -34,4 +36,4 @@ InputScriptResult parseInputScript(std::string_view text);
 // The messages to deliver right before frame (numbered from 1).
 std::span<const ScriptedMessage> messagesForFrame(const InputScript& script, std::int64_t frame);
 
-}  // namespace squish::app
+}  // namespace squish::headless
