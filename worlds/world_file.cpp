@@ -466,14 +466,18 @@ class WorldCheck {
     return true;
   }
 
+  static bool isSettingName(std::string_view name) {
+    return name == "showAtoms" || name == "showBonds" ||
+           std::any_of(sim::physicsSettings.begin(), sim::physicsSettings.end(),
+                       [name](const sim::PhysicsSetting& s) { return s.dumpName == name; });
+  }
+
   bool readSettings(sim::SimSettings& settings) {
-    std::size_t used = 0;
     for (const sim::PhysicsSetting& setting : sim::physicsSettings) {
       const std::string where = "settings." + std::string(setting.dumpName);
       const auto found = got_.settings.find(setting.dumpName);
       if (found == got_.settings.end()) return problem_.report(where, "is missing");
       if (!readFloat(where, found->second, settings.*setting.field, problem_)) return false;
-      ++used;
     }
     for (const auto& [name, flag] : {std::pair{"showAtoms", &sim::SimSettings::showAtoms},
                                      std::pair{"showBonds", &sim::SimSettings::showBonds}}) {
@@ -485,15 +489,10 @@ class WorldCheck {
         return false;
       }
       settings.*flag = static_cast<std::int32_t>(value);
-      ++used;
     }
-    if (used != got_.settings.size()) {
-      for (const auto& [name, value] : got_.settings) {
-        const bool physics = std::any_of(sim::physicsSettings.begin(), sim::physicsSettings.end(),
-                                         [&](const auto& s) { return s.dumpName == name; });
-        if (!physics && name != "showAtoms" && name != "showBonds") {
-          return problem_.report("settings." + name, "unknown setting");
-        }
+    for (const auto& entry : got_.settings) {
+      if (!isSettingName(entry.first)) {
+        return problem_.report("settings." + entry.first, "unknown setting");
       }
     }
     return true;
