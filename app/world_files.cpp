@@ -95,7 +95,6 @@ bool applySavedWorld(ProgramState& program, const worlds::SavedWorld& saved) {
   } else {
     seedSceneBuild(program);
   }
-  program.pacer.paused = saved.paused;
   placeSavedPalette(program.screen, saved.palette);
   program.frame.heldAtom = 0;
   program.panel.quitRequested = 0;

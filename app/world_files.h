@@ -24,8 +24,9 @@ std::string worldFileText(ProgramState& program);
 // A world file read whole and checked, or the problem (the file's name not included).
 worlds::WorldRead readWorldFileAt(const std::string& path);
 
-// Puts the saved world, its settings, random numbers, palette and pause in place and lets go
-// of any held atom and both panel requests. False, changing nothing, when memory runs out.
+// Puts the saved world, its settings, random numbers and palette in place and lets go of any
+// held atom and both panel requests. Pausing stays the player's: a world loads into the run
+// as it is, paused or not. False, changing nothing, when memory runs out.
 bool applySavedWorld(ProgramState& program, const worlds::SavedWorld& saved);
 
 // F5: the world as it stands into squish-YYYYMMDD-HHMMSS.world.json in the pictures' folder;

@@ -589,8 +589,8 @@ class WorldCheck {
   }
 
   bool readRest(SavedWorld& world) {
-    bool quit = false;
-    if (!readFlag("paused", world.paused) || !readFlag("quit", quit)) return false;
+    bool ignored = false;
+    if (!readFlag("paused", ignored) || !readFlag("quit", ignored)) return false;
     for (const std::string_view name : {"frame", "steps", "heldAtom"}) {
       const auto found = got_.top.find(name);
       std::int64_t ignored = 0;
