@@ -4,6 +4,7 @@
 #include "app/world_files.h"
 
 #include <new>
+#include <ostream>
 
 #include "app/message_text.h"
 #include "files/whole_file.h"
@@ -21,11 +22,6 @@ void placeSavedPalette(display::Screen& screen, const std::array<std::uint32_t, 
 
 std::string saveWorldFile(ProgramState& program, const std::string& name) {
   try {
-    const std::string text =
-        worlds::formatWorldFile({program.passesRead, program.statistics.steps, program.pacer.paused,
-                                 false, program.frame.heldAtom},
-                                program.settings, program.world, panelSnapshot(program),
-                                program.screen.palette, program.random);
     const files::WriteResult written = files::writeWholeFile(name, worldFileText(program));
     if (!written.ok()) return "world not saved: " + written.error;
   } catch (const std::bad_alloc&) {
@@ -80,6 +76,16 @@ worlds::WorldRead readWorldFileAt(const std::string& path) {
   return worlds::readWorldFile(file.bytes);
 }
 
+std::optional<worlds::SavedWorld> readStartWorld(const std::string& path, std::string_view program,
+                                                 std::ostream& err) {
+  worlds::WorldRead read = readWorldFileAt(path);
+  if (!read.world) {
+    err << program << ": cannot load world file " << quotedName(path) << ": " << read.problem
+        << "\n";
+  }
+  return std::move(read.world);
+}
+
 bool applySavedWorld(ProgramState& program, const worlds::SavedWorld& saved) {
   try {
     if (!sim::restoreWorld(program.world, saved.atoms, saved.bonds, saved.atomCount,
@@ -97,8 +103,8 @@ bool applySavedWorld(ProgramState& program, const worlds::SavedWorld& saved) {
   }
   placeSavedPalette(program.screen, saved.palette);
   program.frame.heldAtom = 0;
-  program.panel.quitRequested = 0;
-  program.panel.restartRequested = 0;
+  program.panel.quitRequested = false;
+  program.panel.restartRequested = false;
   return true;
 }
 

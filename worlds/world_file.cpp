@@ -77,7 +77,8 @@ std::string prepareText(std::string_view text) {
       i = close;
       continue;
     }
-    if (text.substr(i, 2) == "-0" && endsNumber(text, i + 2)) {
+    const bool exponentSign = i > 0 && (text[i - 1] == 'e' || text[i - 1] == 'E');
+    if (!exponentSign && text.substr(i, 2) == "-0" && endsNumber(text, i + 2)) {
       out.append("-0.0");
       i += 2;
       continue;
@@ -141,7 +142,7 @@ bool readFloat(const Where& where, const Scalar& value, float& out, Problem& pro
       const char* end = value.text.data() + value.text.size();
       const auto result = std::from_chars(value.text.data(), end, out);
       if (result.ec == std::errc::result_out_of_range) {
-        return problem.report(placeOf(where), "is out of the range of a float (write Infinity)");
+        return problem.report(placeOf(where), "is out of the range of a float");
       }
       return result.ec == std::errc{} || problem.report(placeOf(where), "must be a number");
     }
@@ -255,12 +256,7 @@ class WorldWalk {
       const Holds holds = holdsOf(name);
       if (holds == Holds::value) return problem_.report(path(), "unknown entry");
       if (array != (holds == Holds::array)) return wrongContainer(holds);
-      if (std::find(got_.containers.begin(), got_.containers.end(), name) !=
-              got_.containers.end() ||
-          got_.top.contains(name)) {
-        return problem_.report(path(), "is given twice");
-      }
-      got_.containers.push_back(name);
+      if (!noteContainer(name)) return false;
     } else if (depth == 2 && !inPanel()) {
       if (!array || !inRows()) return problem_.report(path(), "must be a number");
       row_.clear();
@@ -312,20 +308,21 @@ class WorldWalk {
     return problem_.report(path(), "must be an array of numbers");
   }
 
+  // Entries that hold an array or object never reach the scalars of `top`, and the reverse.
   bool topValue(Scalar scalar) {
     const std::string& name = levels_[0].key;
+    if (name == "panel" && scalar.type == Scalar::Type::null) return noteContainer(name);
     const Holds holds = holdsOf(name);
-    if (holds != Holds::value && !(name == "panel" && scalar.type == Scalar::Type::null)) {
-      return wrongContainer(holds);
-    }
+    if (holds != Holds::value) return wrongContainer(holds);
+    return keyed(got_.top, std::move(scalar));
+  }
+
+  bool noteContainer(const std::string& name) {
     if (std::find(got_.containers.begin(), got_.containers.end(), name) != got_.containers.end()) {
       return problem_.report(path(), "is given twice");
     }
-    if (name == "panel" && scalar.type == Scalar::Type::null) {
-      got_.containers.push_back(name);
-      return true;
-    }
-    return keyed(got_.top, std::move(scalar));
+    got_.containers.push_back(name);
+    return true;
   }
 
   bool keyed(std::map<std::string, Scalar, std::less<>>& into, Scalar scalar) {
@@ -511,7 +508,8 @@ class WorldCheck {
     const std::string capacityName = std::string(name.substr(0, 4)) + "Capacity";
     std::int64_t counted = 0;
     std::int64_t capacity = 0;
-    if (!readCount(countName, most, counted) || !readCount(capacityName, 2 * most, capacity)) {
+    // The world's own limits: a count of at most `most`, a capacity below twice that.
+    if (!readCount(countName, most, counted) || !readCount(capacityName, 2 * most - 1, capacity)) {
       return false;
     }
     if (capacity < counted || capacity < 1) {
@@ -589,14 +587,15 @@ class WorldCheck {
   }
 
   bool readRest(SavedWorld& world) {
-    bool ignored = false;
-    if (!readFlag("paused", ignored) || !readFlag("quit", ignored)) return false;
+    // What the run was doing when saved is checked but not taken: the loading run goes on.
+    bool flag = false;
+    if (!readFlag("paused", flag) || !readFlag("quit", flag)) return false;
     for (const std::string_view name : {"frame", "steps", "heldAtom"}) {
       const auto found = got_.top.find(name);
-      std::int64_t ignored = 0;
+      std::int64_t number = 0;
       if (found != got_.top.end() &&
           !readWhole(std::string(name), found->second, 0, std::numeric_limits<std::int64_t>::max(),
-                     ignored, problem_)) {
+                     number, problem_)) {
         return false;
       }
     }
