@@ -90,8 +90,7 @@ def main():
     parser.add_argument("-s", dest="seconds", type=int, default=5, help="seconds a try runs")
     parser.add_argument("-b", dest="binary", help="the squish binary (default: a Release build)")
     parser.add_argument("--start", type=int, default=100, help="the first side tried")
-    parser.add_argument("squish_arguments", nargs=argparse.REMAINDER)
-    args = parser.parse_args()
+    args, args.squish_arguments = parser.parse_known_args()
     with tempfile.TemporaryDirectory() as folder:
         side = largest_kept_side(args, folder)
     if side:
