@@ -25,9 +25,10 @@ namespace {
 
 using bench::Scene;
 
-void stepFast(benchmark::State& state, const Scene& scene) {
+void stepFast(benchmark::State& state, const Scene& scene, int threads) {
   World world = scene.world;
   StepState stepState;
+  stepState.threads = threads;
   int steps = 0;
   for (auto _ : state) {
     if (bench::freshCopyDue(steps)) {
@@ -145,8 +146,11 @@ int main(int argc, char** argv) {
       ->Unit(benchmark::kMillisecond);
   for (const Scene& scene : scenes) {
     const std::string size = std::to_string(scene.world.atomCount());
-    benchmark::RegisterBenchmark(("fast/" + scene.name + "/" + size).c_str(), stepFast, scene)
+    benchmark::RegisterBenchmark(("fast/" + scene.name + "/" + size).c_str(), stepFast, scene, 1)
         ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("fast2/" + scene.name + "/" + size).c_str(), stepFast, scene, 2)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     // The plain step is quadratic: at 100k atoms one step takes tens of seconds.
     if (scene.world.atomCount() <= 20000) {
       benchmark::RegisterBenchmark(("plain/" + scene.name + "/" + size).c_str(), stepPlain, scene)

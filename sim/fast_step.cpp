@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <new>
 #include <span>
 
 #include "sim/contact.h"
@@ -111,6 +112,13 @@ bool fileAtomsUnlessFiled(const World& world, const SimSettings& settings, StepS
          buildContactGrid(state.grid, world, contactDistance);
 }
 
+// The atom pass on two threads, when the state allows it and the world can be split.
+bool ranAtomPassSplit(World& world, const SimSettings& settings, StepState& state) {
+  if (state.threads < 2 || world.atomCount() < state.atomsForTwoThreads) return false;
+  if (!state.split) state.split.reset(new (std::nothrow) SplitAtomPass);
+  return state.split && state.split->run(world, settings, state.grid);
+}
+
 }  // namespace
 
 // The order is stepWorld's: every bond acts, then each atom in turn takes gravity, rebounds,
@@ -127,6 +135,11 @@ void stepWorldFast(World& world, const SimSettings& settings, StepState& state) 
   if (search == ContactSearch::grid && !fileAtomsUnlessFiled(world, settings, state)) {
     search = ContactSearch::allPairs;
     state.contactsWithoutGrid = true;
+  }
+  state.atomsSplit = search == ContactSearch::grid && ranAtomPassSplit(world, settings, state);
+  if (state.atomsSplit) {
+    assertValidWorld(world, "a fast step");
+    return;
   }
   for (std::int32_t i = 1; i <= atomCount; ++i) {
     if (!world.atoms()[i].alive) continue;

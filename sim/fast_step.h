@@ -1,8 +1,12 @@
 #pragma once
 // The fast physics step: the same step as stepWorld, result for result and bit for bit, with the
 // contact search narrowed by a spatial grid instead of the all-pairs loop.
+#include <cstdint>
+#include <memory>
+
 #include "sim/contact_grid.h"
 #include "sim/settings.h"
+#include "sim/split_atom_pass.h"
 #include "sim/world.h"
 
 namespace squish::sim {
@@ -16,6 +20,13 @@ struct StepState {
   // (from the atom where the build failed on) met contacts through the all-pairs loop: the same
   // results, only slower.
   bool contactsWithoutGrid = false;
+  // How many threads the atom pass may use, 1 or 2. Two run it only on worlds of at least
+  // atomsForTwoThreads slots that SplitAtomPass can split; the world comes out the same either
+  // way. The second thread is started on the first split pass and lives as long as this state.
+  int threads = 1;
+  std::int32_t atomsForTwoThreads = 4096;
+  bool atomsSplit = false;  // set by every step: whether its atom pass ran on two threads
+  std::unique_ptr<SplitAtomPass> split;
 };
 
 // One physics step. Contacts are found through the grid when 2 x atomSize is a positive finite
