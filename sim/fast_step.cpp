@@ -7,9 +7,11 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <new>
 #include <span>
+#include <thread>
 
 #include "sim/contact.h"
 #include "sim/spring.h"
@@ -112,35 +114,73 @@ bool fileAtomsUnlessFiled(const World& world, const SimSettings& settings, StepS
          buildContactGrid(state.grid, world, contactDistance);
 }
 
-// The atom pass on two threads, when the state allows it and the world can be split.
-bool ranAtomPassSplit(World& world, const SimSettings& settings, StepState& state) {
-  if (state.threads < 2 || world.atomCount() < state.atomsForTwoThreads) return false;
+bool mayUseTwoThreads(const World& world, const StepState& state) {
+  return state.threads >= 2 && world.atomCount() >= state.atomsForTwoThreads;
+}
+
+// Whether this step should try two threads: the way that has been faster lately, and the other
+// way now and then, as the machine's load changes. A way not timed yet counts as fastest.
+bool twoThreadsDue(StepState& state) {
+  if (!state.keepTheFasterWay) return true;
+  StepState::Pace& pace = state.pace;
+  const bool twoFaster = pace.twoThreads <= pace.oneThread;
+  if (++pace.stepsSinceTry < state.retryEvery) return twoFaster;
+  pace.stepsSinceTry = 0;
+  return !twoFaster;
+}
+
+void notePace(StepState& state, bool twoThreads, double seconds) {
+  double& average = twoThreads ? state.pace.twoThreads : state.pace.oneThread;
+  average = average == 0.0 ? seconds : 0.75 * average + 0.25 * seconds;
+}
+
+// The split pass of a state that may use two threads on this world now; null when it may not.
+SplitAtomPass* splitPassFor(StepState& state) {
+  if (!twoThreadsDue(state)) return nullptr;
   if (!state.split) state.split.reset(new (std::nothrow) SplitAtomPass);
-  return state.split && state.split->run(world, settings, state.grid);
+  return state.split.get();
 }
 
 }  // namespace
 
+StepState stepStateForThisMachine() {
+  StepState state;
+  state.threads = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+  return state;
+}
+
 // The order is stepWorld's: every bond acts, then each atom in turn takes gravity, rebounds,
-// meets its contacts, is clamped and moves. The grid files the atoms once the bonds have acted
-// and follows each atom as it moves; when too many have left a dense window's cells, it is filed
+// meets its contacts, is clamped and moves. The grid files the atoms where they stand when the
+// atom pass begins (on two threads: while the bonds act, as bonds move no atom) and follows
+// each atom as it moves; when too many have left a dense window's cells, it is filed
 // again from where the atoms stand, in a hashed table that no atom leaves. When the grid cannot
 // be built the atoms from there on meet every other atom, as in stepWorld.
-void stepWorldFast(World& world, const SimSettings& settings, StepState& state) {
-  actOnBonds(world, settings);
+namespace {
 
-  const std::int32_t atomCount = world.atomCount();
+// One step, on one thread or two.
+void stepOnce(World& world, const SimSettings& settings, StepState& state) {
   ContactSearch search = contactSearchFor(settings);
-  state.contactsWithoutGrid = false;
-  if (search == ContactSearch::grid && !fileAtomsUnlessFiled(world, settings, state)) {
-    search = ContactSearch::allPairs;
-    state.contactsWithoutGrid = true;
+  SplitAtomPass* split = search == ContactSearch::grid && mayUseTwoThreads(world, state)
+                             ? splitPassFor(state)
+                             : nullptr;
+  bool filed = true;
+  bool planned = false;
+  if (split != nullptr && split->startFiling(world, settings, state.grid)) {
+    actOnBonds(world, settings);
+    filed = split->awaitFiling(planned);
+  } else {
+    actOnBonds(world, settings);
+    filed = search != ContactSearch::grid || fileAtomsUnlessFiled(world, settings, state);
   }
-  state.atomsSplit = search == ContactSearch::grid && ranAtomPassSplit(world, settings, state);
-  if (state.atomsSplit) {
+  state.contactsWithoutGrid = !filed;
+  if (!filed) search = ContactSearch::allPairs;
+  state.atomsSplit = planned;
+  if (planned) {
+    split->runPlanned(world, settings, state.grid);
     assertValidWorld(world, "a fast step");
     return;
   }
+  const std::int32_t atomCount = world.atomCount();
   for (std::int32_t i = 1; i <= atomCount; ++i) {
     if (!world.atoms()[i].alive) continue;
     vecAddXY(world.velocity(i), settings.xGravity, settings.yGravity);
@@ -162,6 +202,20 @@ void stepWorldFast(World& world, const SimSettings& settings, StepState& state) 
     }
   }
   assertValidWorld(world, "a fast step");
+}
+
+}  // namespace
+
+// Times the steps that may use two threads, to choose between one and two.
+void stepWorldFast(World& world, const SimSettings& settings, StepState& state) {
+  if (!state.keepTheFasterWay || !mayUseTwoThreads(world, state)) {
+    stepOnce(world, settings, state);
+    return;
+  }
+  const auto start = std::chrono::steady_clock::now();
+  stepOnce(world, settings, state);
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+  notePace(state, state.atomsSplit, took.count());
 }
 
 }  // namespace squish::sim

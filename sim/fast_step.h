@@ -25,9 +25,23 @@ struct StepState {
   // way. The second thread is started on the first split pass and lives as long as this state.
   int threads = 1;
   std::int32_t atomsForTwoThreads = 4096;
+  // Two threads wait for each other many times a step, so when the machine is busy with other
+  // work they can be slower than one. With this set, a step that may use two threads times
+  // itself, and runs the way that has been faster lately, trying the other way every
+  // `retryEvery` steps; otherwise it runs on two threads whenever it can (tests, benchmarks).
+  bool keepTheFasterWay = true;
+  std::int32_t retryEvery = 32;
+  struct Pace {
+    double oneThread = 0.0;  // seconds a step, averaged over the last few steps of each way
+    double twoThreads = 0.0;
+    std::int32_t stepsSinceTry = 0;
+  } pace;
   bool atomsSplit = false;  // set by every step: whether its atom pass ran on two threads
   std::unique_ptr<SplitAtomPass> split;
 };
+
+// A state for the program's steps: two threads when the machine has two cores or more.
+StepState stepStateForThisMachine();
 
 // One physics step. Contacts are found through the grid when 2 x atomSize is a positive finite
 // float; when atomSize is 0 or negative no pair can touch and the contact search is skipped;

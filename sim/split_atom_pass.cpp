@@ -20,6 +20,9 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <iterator>
 #include <new>
 #include <span>
 #include <system_error>
@@ -30,9 +33,13 @@
 namespace squish::sim {
 namespace {
 
+// Where each turn records its impact bonds. The right thread keeps the records of the atoms that
+// may meet near atoms apart from the others, as the left thread reads them while the right one
+// goes on with atoms far from the split.
 constexpr std::uint8_t leftRecords = 0;
 constexpr std::uint8_t rightRecords = 1;
 constexpr std::uint8_t nearRecords = 2;
+constexpr std::uint8_t rightMeetingNearRecords = 3;
 constexpr std::size_t firstRecordRoom = 1024;
 
 void relax() {
@@ -57,6 +64,30 @@ bool isFinite(Vec2 p) {
   return std::isfinite(p.x) && std::isfinite(p.y);
 }
 
+// The column the right side starts at: about as many atoms on either side, and few around it,
+// as every atom near the split makes the threads wait for each other (a gap between bodies is
+// the best split). An atom around the split weighs as much as two of imbalance.
+std::int32_t splitColumn(const std::vector<std::int32_t>& atomsInColumn, std::int32_t atoms) {
+  const auto columns = static_cast<std::int32_t>(atomsInColumn.size());
+  const auto inColumn = [&](std::int32_t column) {
+    return column >= 0 && column < columns ? atomsInColumn[static_cast<std::size_t>(column)] : 0;
+  };
+  std::int32_t best = 0;
+  std::int64_t lowestCost = INT64_MAX;
+  std::int64_t leftOfSplit = 0;
+  for (std::int32_t column = 0; column < columns; ++column) {
+    const std::int64_t around = std::int64_t{inColumn(column - 2)} + inColumn(column - 1) +
+                                inColumn(column) + inColumn(column + 1);
+    const std::int64_t imbalance = std::abs(2 * leftOfSplit - atoms);
+    if (2 * around + imbalance < lowestCost) {
+      lowestCost = 2 * around + imbalance;
+      best = column;
+    }
+    leftOfSplit += inColumn(column);
+  }
+  return best;
+}
+
 }  // namespace
 
 SplitAtomPass::~SplitAtomPass() {
@@ -67,8 +98,39 @@ SplitAtomPass::~SplitAtomPass() {
   worker_.join();
 }
 
-bool SplitAtomPass::run(World& world, const SimSettings& settings, ContactGrid& grid) {
-  if (!plan(world, settings, grid) || !startWorker()) return false;
+bool SplitAtomPass::startFiling(const World& world, const SimSettings& settings,
+                                ContactGrid& grid) {
+  if (!startWorker()) return false;
+  job_ = Job::filing;
+  filedWorld_ = &world;
+  settings_ = &settings;
+  grid_ = &grid;
+  filingDone_.store(0, std::memory_order_relaxed);
+  jobs_.fetch_add(1, std::memory_order_release);
+  jobs_.notify_one();
+  return true;
+}
+
+bool SplitAtomPass::awaitFiling(bool& planned) {
+  waitUntil(filingDone_, 1);
+  planned = planned_;
+  return filed_;
+}
+
+// The second thread's part of startFiling.
+void SplitAtomPass::fileAndPlan() {
+  const World& world = *filedWorld_;
+  const SimSettings& settings = *settings_;
+  ContactGrid& grid = *grid_;
+  const float contactDistance = 2.0f * settings.atomSize;
+  filed_ = gridFilesWorld(grid, world, contactDistance) ||
+           buildContactGrid(grid, world, contactDistance);
+  planned_ = filed_ && plan(world, settings, grid);
+  filingDone_.store(1, std::memory_order_release);
+}
+
+void SplitAtomPass::runPlanned(World& world, const SimSettings& settings, ContactGrid& grid) {
+  job_ = Job::rightSide;
   world_ = &world;
   settings_ = &settings;
   grid_ = &grid;
@@ -89,12 +151,12 @@ bool SplitAtomPass::run(World& world, const SimSettings& settings, ContactGrid& 
   }
   waitUntil(rightDone_, 1);
   makeRecordedBonds(world, settings);
-  return true;
 }
 
 // Which side each live atom's turn runs on, and the split column that shares the atoms about
 // evenly between the threads. False when some atom may leave the window or the move is
-// unbounded, when one side is empty, or when the buffers cannot grow.
+// unbounded, when the right side is empty or a quarter of the atoms are near the split, or
+// when the buffers cannot grow.
 bool SplitAtomPass::plan(const World& world, const SimSettings& settings, const ContactGrid& grid) {
   const float move = std::fabs(settings.maxSpeed);
   const std::int32_t count = world.atomCount();
@@ -130,10 +192,7 @@ bool SplitAtomPass::plan(const World& world, const SimSettings& settings, const 
     ++atomsInColumn_[static_cast<std::size_t>(from)];
     ++filed;
   }
-  std::int32_t split = 0;
-  for (std::int32_t leftOfSplit = 0;
-       split < static_cast<std::int32_t>(columns) && 2 * std::int64_t{leftOfSplit} < filed; ++split)
-    leftOfSplit += atomsInColumn_[static_cast<std::size_t>(split)];
+  const std::int32_t split = splitColumn(atomsInColumn_, filed);
 
   leftTurns_.clear();
   rightTurns_.clear();
@@ -155,7 +214,8 @@ bool SplitAtomPass::plan(const World& world, const SimSettings& settings, const 
   for (std::int32_t& turn : rightTurns_) {
     if (lowColumn_[turn] <= nearReach) turn = -turn;
   }
-  return !rightTurns_.empty();
+  // Each near atom holds both threads up; when most atoms are near, one thread does better.
+  return !rightTurns_.empty() && 4 * nearTurns_.size() < static_cast<std::size_t>(filed);
 }
 
 bool SplitAtomPass::startWorker() {
@@ -174,7 +234,11 @@ void SplitAtomPass::workerLoop() {
     jobs_.wait(seen, std::memory_order_acquire);
     seen = jobs_.load(std::memory_order_acquire);
     if (stopping_) return;
-    runRightSide();
+    if (job_ == Job::filing) {
+      fileAndPlan();
+    } else {
+      runRightSide();
+    }
   }
 }
 
@@ -195,7 +259,7 @@ void SplitAtomPass::runRightSide() {
         ++nextNear;
       waitUntil(nearDone_, nearTurns_[nextNear - 1] + 1);
     }
-    finishAtom(atom, rightSearch_, rightRecords);
+    finishAtom(atom, rightSearch_, rightMeetingNearRecords);
     rightProgress_.store(nextMeetingNear(k + 1), std::memory_order_release);
   }
   rightDone_.store(1, std::memory_order_release);
@@ -261,18 +325,18 @@ void SplitAtomPass::makeRecordedBonds(World& world, const SimSettings& settings)
   for (const ImpactRecords& side : impacts_) {
     if (side.lostFrom != 0) lostFrom = std::min(lostFrom, side.lostFrom);
   }
-  std::size_t at[3] = {0, 0, 0};
+  std::size_t at[std::size(impacts_)] = {};
   for (;;) {
-    int next = -1;
+    std::size_t next = std::size(impacts_);
     std::int32_t atom = INT32_MAX;
-    for (int side = 0; side < 3; ++side) {
+    for (std::size_t side = 0; side < std::size(impacts_); ++side) {
       const std::vector<ImpactRecord>& records = impacts_[side].records;
       if (at[side] < records.size() && records[at[side]].atomA < atom) {
         next = side;
         atom = records[at[side]].atomA;
       }
     }
-    if (next < 0) break;
+    if (next == std::size(impacts_)) break;
     const std::vector<ImpactRecord>& records = impacts_[next].records;
     for (; at[next] < records.size() && records[at[next]].atomA == atom; ++at[next]) {
       if (atom <= lostFrom)

@@ -39,19 +39,30 @@ class SplitAtomPass {
   SplitAtomPass& operator=(const SplitAtomPass&) = delete;
   ~SplitAtomPass();
 
-  // The atom pass of a step (gravity, walls, contacts, clamp, move for every live atom in slot
-  // order), with impact bonds made at its end in the order the one-thread pass makes them.
-  // `grid` files the world as the pass begins. Returns false, having changed nothing, when the
-  // world cannot be split: the grid is not a dense window holding every atom for the whole
-  // step, maxSpeed does not bound a move, the atoms all lie on one side, or memory for the
-  // plan cannot be had. The caller then runs the pass on one thread.
-  bool run(World& world, const SimSettings& settings, ContactGrid& grid);
+  // Starts, on the second thread, filing the atoms in `grid` (unless it files them already) and
+  // planning the split, while the caller lets the bonds act: neither changes what the other
+  // reads (bonds change velocities, rest lengths and bonds; filing and planning read where
+  // atoms stand and whether they live). False, with nothing started, when no thread can be had.
+  bool startFiling(const World& world, const SimSettings& settings, ContactGrid& grid);
+
+  // Waits for the filing: returns whether the grid files the atoms (false when it could not be
+  // built) and sets `planned` to whether the atom pass can be split. It cannot when the grid is
+  // not a dense window holding every atom for the whole step, maxSpeed does not bound a move,
+  // too many atoms lie near the split, or memory for the plan cannot be had; the caller then
+  // runs the pass on one thread.
+  bool awaitFiling(bool& planned);
+
+  // The atom pass of the step (gravity, walls, contacts, clamp, move for every live atom in slot
+  // order) on both threads, after a plan, with impact bonds made at its end in the order the
+  // one-thread pass makes them.
+  void runPlanned(World& world, const SimSettings& settings, ContactGrid& grid);
 
   // Every growth of the plan's buffers goes through it (the impact records have their own).
   AllocationFaults faults;
 
  private:
   bool plan(const World& world, const SimSettings& settings, const ContactGrid& grid);
+  void fileAndPlan();
   bool startWorker();
   void workerLoop();
   void runRightSide();
@@ -61,8 +72,9 @@ class SplitAtomPass {
   void record(std::int32_t a, std::int32_t j, std::uint8_t side);
   void makeRecordedBonds(World& world, const SimSettings& settings);
 
-  // The impact records of the left side's turns, the right side's and the near atoms'.
-  ImpactRecords impacts_[3];
+  // The impact records of the turns of the left atoms, of the right atoms, of the near atoms,
+  // and of the right atoms that may meet near atoms.
+  ImpactRecords impacts_[4];
 
   // The plan: the left thread's turns in slot order (near atoms as negative slots), the right
   // thread's (those that may meet a near atom as negative slots), and the near atoms alone.
@@ -81,7 +93,10 @@ class SplitAtomPass {
   std::vector<RecordMark> marks_;
   SearchBuffers rightSearch_;
 
-  // The job of the right thread, set before it is woken.
+  // The job of the second thread, set before it is woken.
+  enum class Job : std::uint8_t { filing, rightSide };
+  Job job_ = Job::filing;
+  const World* filedWorld_ = nullptr;
   World* world_ = nullptr;
   const SimSettings* settings_ = nullptr;
   ContactGrid* grid_ = nullptr;
@@ -92,6 +107,9 @@ class SplitAtomPass {
   // Every right atom that may meet a near atom below this slot is finished.
   alignas(64) std::atomic<std::int32_t> rightProgress_{0};
   alignas(64) std::atomic<std::int32_t> rightDone_{0};
+  alignas(64) std::atomic<std::int32_t> filingDone_{0};
+  bool filed_ = false;  // set by the filing job
+  bool planned_ = false;
   // Every near atom below this slot is finished.
   alignas(64) std::atomic<std::int32_t> nearDone_{0};
 };
