@@ -124,14 +124,26 @@ bool twoThreadsDue(StepState& state) {
   if (!state.keepTheFasterWay) return true;
   StepState::Pace& pace = state.pace;
   const bool twoFaster = pace.twoThreads <= pace.oneThread;
-  if (++pace.stepsSinceTry < state.retryEvery) return twoFaster;
+  if (++pace.stepsSinceTry < pace.tryEvery) return twoFaster;
   pace.stepsSinceTry = 0;
+  pace.trying = true;
   return !twoFaster;
 }
 
+// A try replaces what is known of its way, which is old by then; a try that finds its way
+// slower still waits twice as long for the next.
 void notePace(StepState& state, bool twoThreads, double seconds) {
-  double& average = twoThreads ? state.pace.twoThreads : state.pace.oneThread;
-  average = average == 0.0 ? seconds : 0.75 * average + 0.25 * seconds;
+  StepState::Pace& pace = state.pace;
+  double& average = twoThreads ? pace.twoThreads : pace.oneThread;
+  if (!pace.trying) {
+    average = average == 0.0 ? seconds : 0.75 * average + 0.25 * seconds;
+    return;
+  }
+  average = seconds;
+  pace.trying = false;
+  const bool slowerStill =
+      twoThreads ? pace.twoThreads > pace.oneThread : pace.oneThread >= pace.twoThreads;
+  pace.tryEvery = slowerStill ? std::min(2 * pace.tryEvery, 4096) : 32;
 }
 
 // The split pass of a state that may use two threads on this world now; null when it may not.

@@ -26,15 +26,17 @@ struct StepState {
   int threads = 1;
   std::int32_t atomsForTwoThreads = 4096;
   // Two threads wait for each other many times a step, so when the machine is busy with other
-  // work they can be slower than one. With this set, a step that may use two threads times
-  // itself, and runs the way that has been faster lately, trying the other way every
-  // `retryEvery` steps; otherwise it runs on two threads whenever it can (tests, benchmarks).
+  // work they can be much slower than one. With this set, a step that may use two threads times
+  // itself and runs the way that has been faster lately, trying the other way now and then: after
+  // 32 steps, and twice as many steps after each try that finds it slower still (up to 4096).
+  // Otherwise it runs on two threads whenever it can (tests, benchmarks).
   bool keepTheFasterWay = true;
-  std::int32_t retryEvery = 32;
   struct Pace {
     double oneThread = 0.0;  // seconds a step, averaged over the last few steps of each way
     double twoThreads = 0.0;
     std::int32_t stepsSinceTry = 0;
+    std::int32_t tryEvery = 32;
+    bool trying = false;  // the step under way tries the slower way
   } pace;
   bool atomsSplit = false;  // set by every step: whether its atom pass ran on two threads
   std::unique_ptr<SplitAtomPass> split;

@@ -351,6 +351,13 @@ TEST(FastStep, TwoThreadsMatchThePlainStepAcrossTheSplit) {
     useThreads(state, 2);
     EXPECT_GE(expectSameSteps(world, settings, state, 60), 15);
   }
+  // A state that times its steps runs some on one thread and some on two: the same worlds.
+  StepState timed;
+  timed.threads = 2;
+  timed.atomsForTwoThreads = 0;
+  const int timedSplit = expectSameSteps(world, settings, timed, 40);
+  EXPECT_GT(timedSplit, 0);
+  EXPECT_LT(timedSplit, 40);
   // The impacts glued pairs into freed slots.
   World stepped = world;
   StepState state;
