@@ -64,7 +64,7 @@ bool isFinite(Vec2 p) {
   return std::isfinite(p.x) && std::isfinite(p.y);
 }
 
-// The column the right side starts at: about as many atoms on either side, and few around it,
+// The column the right side starts at: about as many atoms for either thread, and few around it,
 // as every atom near the split makes the threads wait for each other (a gap between bodies is
 // the best split). An atom around the split weighs as much as two of imbalance.
 std::int32_t splitColumn(const std::vector<std::int32_t>& atomsInColumn, std::int32_t atoms) {
@@ -78,7 +78,8 @@ std::int32_t splitColumn(const std::vector<std::int32_t>& atomsInColumn, std::in
   for (std::int32_t column = 0; column < columns; ++column) {
     const std::int64_t around = std::int64_t{inColumn(column - 2)} + inColumn(column - 1) +
                                 inColumn(column) + inColumn(column + 1);
-    const std::int64_t imbalance = std::abs(2 * leftOfSplit - atoms);
+    // The left thread takes the near atoms too, about half of those around the split.
+    const std::int64_t imbalance = std::abs(2 * leftOfSplit + around - atoms);
     if (2 * around + imbalance < lowestCost) {
       lowestCost = 2 * around + imbalance;
       best = column;
@@ -231,6 +232,10 @@ bool SplitAtomPass::startWorker() {
 void SplitAtomPass::workerLoop() {
   std::uint32_t seen = 0;
   for (;;) {
+    // The next job often follows at once (the atom pass after the filing): look for it a while
+    // before sleeping, as waking a sleeping thread takes tens of microseconds.
+    for (int spins = 0; spins < 20000 && jobs_.load(std::memory_order_acquire) == seen; ++spins)
+      relax();
     jobs_.wait(seen, std::memory_order_acquire);
     seen = jobs_.load(std::memory_order_acquire);
     if (stopping_) return;
