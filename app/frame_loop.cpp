@@ -86,24 +86,26 @@ void readInput(ProgramState& program) {
   FrameState& f = program.frame;
   ++program.passesRead;
   f.pendingKey = widgets::readKeyCode(program.toolkit);
-  f.previousButtons = f.mouseButtons;
-  display::readMouse(program.screen, f.mouseX, f.mouseY, f.mouseWheel, f.mouseButtons);
-  f.mouseWorldX = worldFromScreenX(f.mouseX);
-  f.mouseWorldY = worldFromScreenY(f.mouseY);
-  f.escapeHeld = display::isKeyDown(program.screen, escapeScanCode) != 0;
+  f.previousButtons = f.mouse ? std::optional(f.mouse->buttons) : std::nullopt;
+  f.mouse = display::readMouse(program.screen);
+  if (f.mouse) {
+    f.mouseWorldX = worldFromScreenX(f.mouse->x);
+    f.mouseWorldY = worldFromScreenY(f.mouse->y);
+  }
+  f.escapeHeld = display::isKeyDown(program.screen, escapeScanCode);
   // Both are read every pass, so a Q typed alone is not remembered for a later Ctrl.
-  const bool ctrl = display::isKeyDown(program.screen, ctrlScanCode) != 0;
-  const bool q = display::isKeyDown(program.screen, qScanCode) != 0;
+  const bool ctrl = display::isKeyDown(program.screen, ctrlScanCode);
+  const bool q = display::isKeyDown(program.screen, qScanCode);
   f.quitChord = ctrl && q;
 }
 
 // A press edge of any button grabs, releasing every button lets go; a held atom that has died
-// is let go.
-void updateHeldAtom(ProgramState& program) {
+// is let go. Called only with a reading of the pointer.
+void updateHeldAtom(ProgramState& program, std::int32_t buttons) {
   FrameState& f = program.frame;
-  if (f.mouseButtons != 0 && f.previousButtons == 0) {
+  if (buttons != 0 && f.previousButtons == 0) {
     f.heldAtom = sim::pickAtom(program.world, program.settings, f.mouseWorldX, f.mouseWorldY);
-  } else if (f.mouseButtons == 0) {
+  } else if (buttons == 0) {
     f.heldAtom = 0;
   }
   if (f.heldAtom > 0 &&
@@ -126,14 +128,25 @@ void moveNeighbours(sim::World& world, std::int32_t held) {
   }
 }
 
-void dragHeldAtom(ProgramState& program) {
-  updateHeldAtom(program);
+void dragHeldAtom(ProgramState& program, std::int32_t buttons) {
+  updateHeldAtom(program, buttons);
   const FrameState& f = program.frame;
   if (f.heldAtom <= 0) return;
   sim::World& world = program.world;
   const sim::Vec2 pos = world.atoms()[f.heldAtom].pos;
   sim::vecSet(world.velocity(f.heldAtom), f.mouseWorldX - pos.x, f.mouseWorldY - pos.y);
-  if ((f.mouseButtons & rightButton) != 0) moveNeighbours(program.world, f.heldAtom);
+  if ((buttons & rightButton) != 0) moveNeighbours(program.world, f.heldAtom);
+}
+
+// The widgets see the pointer first; only what none of them took drags atoms. While the pointer
+// is unavailable nothing is grabbed, moved or let go.
+void handleMouse(ProgramState& program) {
+  const std::optional<display::MouseState> mouse = program.frame.mouse;
+  if (!mouse) return;
+  if (widgets::dispatchMouse(program.toolkit, nullptr, mouse->x, mouse->y, mouse->wheel,
+                             mouse->buttons) == widgets::EventResult::passOn) {
+    dragHeldAtom(program, mouse->buttons);
+  }
 }
 
 // Every live atom gets a random velocity with each component in [-maxSpeed, maxSpeed).
@@ -229,7 +242,9 @@ void handleKey(ProgramState& program, double now) {
   const widgets::KeyCode key = program.frame.pendingKey;
   if (key == 0) return;
   if (key == display::closeKey) program.overlays.closeNoteUntil = now + closeNoteSeconds;
-  if (widgets::dispatchKey(program.toolkit, nullptr, key) != 0) actOnKey(program, key, now);
+  if (widgets::dispatchKey(program.toolkit, nullptr, key) == widgets::EventResult::passOn) {
+    actOnKey(program, key, now);
+  }
 }
 
 void stepOnce(ProgramState& program) {
@@ -322,12 +337,9 @@ bool runFrame(ProgramState& program) {
   beginPass(program.pacer, start);
   countPass(program.statistics, start);
   readInput(program);
-  const FrameState& f = program.frame;
-  if (widgets::dispatchMouse(program.toolkit, nullptr, f.mouseX, f.mouseY, f.mouseWheel,
-                             f.mouseButtons) == 0) {
-    dragHeldAtom(program);
-  }
+  handleMouse(program);
   handleKey(program, start);
+  const FrameState& f = program.frame;
   checkPictures(program.pictureKeys, start);
   if (f.escapeHeld) {
     panel::showSettingsPanel(program.panel, program.toolkit, program.settings);

@@ -29,11 +29,14 @@ namespace squish::app {
 struct FrameState {
   std::int32_t heldAtom = 0;    // the atom being dragged; 0 = none
   std::int32_t pendingKey = 0;  // the KeyCode read this pass; 0 = none
-  std::int32_t mouseX = -1;     // pointer in screen pixels; -1 while unavailable
-  std::int32_t mouseY = -1;
-  std::int32_t mouseWheel = -1;
-  std::int32_t mouseButtons = 0;  // 1 left, 2 right, 4 middle; -1 while unavailable
-  std::int32_t previousButtons = 0;
+  // This pass's reading of the pointer (screen pixels), wheel and buttons; none while the
+  // pointer is unavailable (outside the window, or the window not active). Before the first
+  // pass: a reading with no button down. Kept across restarts.
+  std::optional<display::MouseState> mouse = display::MouseState{};
+  // The buttons of the pass before; none when the pointer was unavailable then. Only a change
+  // from a reading of no buttons is a press, so a button already down when the pointer comes
+  // back grabs nothing.
+  std::optional<std::int32_t> previousButtons = 0;
   float mouseWorldX = 0.0f;  // the pointer in world coordinates
   float mouseWorldY = 0.0f;
   bool escapeHeld = false;  // Escape read as held this pass

@@ -64,7 +64,7 @@ void drawStrip(display::Screen& screen, widgets::Toolkit& toolkit, std::int32_t 
                std::string_view text, std::uint32_t ink) {
   const auto width = static_cast<std::int32_t>(text.size()) * cellWidth;
   fillBox(screen, x - 1, y - 1, width + 2, cellHeight + 2, black);
-  widgets::drawText(toolkit, x, y, text, ink, black, 1);
+  widgets::drawText(toolkit, x, y, text, ink, black, true);
 }
 
 // Runs draw with the overlay font current, then puts the toolkit's own font back.
@@ -119,7 +119,7 @@ void drawHelpOverlay(Overlays& overlays, display::Screen& screen, widgets::Toolk
     fillBox(screen, left + 1, top + 1, width - 2, height - 2, black);
     std::int32_t y = top + 8;
     for (const std::string_view line : helpLines) {
-      widgets::drawText(toolkit, left + 8, y, line, white, black, 1);
+      widgets::drawText(toolkit, left + 8, y, line, white, black, true);
       y += lineHeight;
     }
   });

@@ -2,6 +2,7 @@
 #include "app/scene_image.h"
 
 #include "app/message_text.h"
+#include "display/bmp_decoder.h"
 #include "files/whole_file.h"
 #include "sim/builders.h"
 

@@ -42,13 +42,8 @@ int main(int argc, char** argv) {
 
   std::optional<worlds::SavedWorld> startWorld;
   if (!options.loadFile.empty()) {
-    worlds::WorldRead read = app::readWorldFileAt(options.loadFile);
-    if (!read.world) {
-      std::cerr << "squish: cannot load world file " << app::quotedName(options.loadFile) << ": "
-                << read.problem << "\n";
-      return 2;
-    }
-    startWorld = std::move(read.world);
+    startWorld = app::readStartWorld(options.loadFile, "squish", std::cerr);
+    if (!startWorld) return 2;
   }
   std::unique_ptr<app::SessionRecording> session;
   if (!options.sessionFile.empty()) {

@@ -4,6 +4,7 @@
 #include "app/world_files.h"
 
 #include <new>
+#include <ostream>
 
 #include "app/message_text.h"
 #include "files/whole_file.h"
@@ -21,11 +22,6 @@ void placeSavedPalette(display::Screen& screen, const std::array<std::uint32_t, 
 
 std::string saveWorldFile(ProgramState& program, const std::string& name) {
   try {
-    const std::string text =
-        worlds::formatWorldFile({program.passesRead, program.statistics.steps, program.pacer.paused,
-                                 false, program.frame.heldAtom},
-                                program.settings, program.world, panelSnapshot(program),
-                                program.screen.palette, program.random);
     const files::WriteResult written = files::writeWholeFile(name, worldFileText(program));
     if (!written.ok()) return "world not saved: " + written.error;
   } catch (const std::bad_alloc&) {
@@ -54,10 +50,10 @@ std::optional<worlds::PanelSnapshot> panelSnapshot(ProgramState& program) {
   snapshot.x = window->rect.x;
   snapshot.y = window->rect.y;
   for (std::int32_t n = 1; n <= panel::rowCount; ++n) {
-    snapshot.fields[n - 1] = panel::fieldText(program.toolkit, window, panel::fieldIdBase + n);
+    snapshot.fields[n - 1] = panel::fieldText(window, panel::fieldIdBase + n);
   }
-  snapshot.checks = {panel::isChecked(program.toolkit, window, panel::showAtomsId),
-                     panel::isChecked(program.toolkit, window, panel::showBondsId)};
+  snapshot.checks = {panel::isChecked(window, panel::showAtomsId),
+                     panel::isChecked(window, panel::showBondsId)};
   return snapshot;
 }
 
@@ -80,6 +76,16 @@ worlds::WorldRead readWorldFileAt(const std::string& path) {
   return worlds::readWorldFile(file.bytes);
 }
 
+std::optional<worlds::SavedWorld> readStartWorld(const std::string& path, std::string_view program,
+                                                 std::ostream& err) {
+  worlds::WorldRead read = readWorldFileAt(path);
+  if (!read.world) {
+    err << program << ": cannot load world file " << quotedName(path) << ": " << read.problem
+        << "\n";
+  }
+  return std::move(read.world);
+}
+
 bool applySavedWorld(ProgramState& program, const worlds::SavedWorld& saved) {
   try {
     if (!sim::restoreWorld(program.world, saved.atoms, saved.bonds, saved.atomCount,
@@ -95,11 +101,10 @@ bool applySavedWorld(ProgramState& program, const worlds::SavedWorld& saved) {
   } else {
     seedSceneBuild(program);
   }
-  program.pacer.paused = saved.paused;
   placeSavedPalette(program.screen, saved.palette);
   program.frame.heldAtom = 0;
-  program.panel.quitRequested = 0;
-  program.panel.restartRequested = 0;
+  program.panel.quitRequested = false;
+  program.panel.restartRequested = false;
   return true;
 }
 

@@ -3,8 +3,10 @@
 // it stands (F5), and a saved world put in place of the current one (--load, F6, a restart of
 // a loaded world).
 #include <cstdint>
+#include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/frame_loop.h"
 #include "worlds/state_dump.h"
@@ -24,8 +26,14 @@ std::string worldFileText(ProgramState& program);
 // A world file read whole and checked, or the problem (the file's name not included).
 worlds::WorldRead readWorldFileAt(const std::string& path);
 
-// Puts the saved world, its settings, random numbers, palette and pause in place and lets go
-// of any held atom and both panel requests. False, changing nothing, when memory runs out.
+// The world file a run starts from (--load), or nothing after one line on `err`, with the
+// program's name in front, saying why it cannot be.
+std::optional<worlds::SavedWorld> readStartWorld(const std::string& path, std::string_view program,
+                                                 std::ostream& err);
+
+// Puts the saved world, its settings, random numbers and palette in place and lets go of any
+// held atom and both panel requests. Pausing stays the player's: a world loads into the run
+// as it is, paused or not. False, changing nothing, when memory runs out.
 bool applySavedWorld(ProgramState& program, const worlds::SavedWorld& saved);
 
 // F5: the world as it stands into squish-YYYYMMDD-HHMMSS.world.json in the pictures' folder;

@@ -105,11 +105,11 @@ void destroyImage(ImageBuffer& image) {
   ImageBuffer().swap(image);
 }
 
-std::int32_t getImage(Screen& screen, DrawTarget source, float x1, float y1, float x2, float y2,
-                      std::span<std::uint8_t> destination) {
+bool getImage(Screen& screen, DrawTarget source, float x1, float y1, float x2, float y2,
+              std::span<std::uint8_t> destination) {
   ScreenLock lock(screen.screenLock);
   const std::optional<Surface> surface = surfaceFor(screen, source);
-  if (!surface) return 1;
+  if (!surface) return false;
   std::int64_t left = toPixel(x1);
   std::int64_t top = toPixel(y1);
   std::int64_t right = toPixel(x2);
@@ -118,33 +118,33 @@ std::int32_t getImage(Screen& screen, DrawTarget source, float x1, float y1, flo
   if (top > bottom) std::swap(top, bottom);
   if (left < surface->clipLeft || top < surface->clipTop || right >= surface->clipRight ||
       bottom >= surface->clipBottom) {
-    return 1;
+    return false;
   }
   const std::int64_t width = right - left + 1;
   const std::int64_t height = bottom - top + 1;
-  if (static_cast<std::int64_t>(destination.size()) < 4 + width * height) return 1;
+  if (static_cast<std::int64_t>(destination.size()) < 4 + width * height) return false;
   writeImageHeader(destination, screen.bytesPerPixel, static_cast<std::int32_t>(width),
                    static_cast<std::int32_t>(height));
   for (std::int64_t row = 0; row < height; ++row) {
     std::memmove(destination.data() + 4 + row * width, surface->at(left, top + row),
                  static_cast<std::size_t>(width));
   }
-  return 0;
+  return true;
 }
 
-std::int32_t putImage(Screen& screen, DrawTarget target, float x, float y,
-                      std::span<const std::uint8_t> source, std::int32_t mode, std::uint32_t left,
-                      std::uint32_t top, std::uint32_t right, std::uint32_t bottom) {
+bool putImage(Screen& screen, DrawTarget target, float x, float y,
+              std::span<const std::uint8_t> source, std::int32_t mode, std::uint32_t left,
+              std::uint32_t top, std::uint32_t right, std::uint32_t bottom) {
   ScreenLock lock(screen.screenLock);
   const std::optional<Surface> surface = surfaceFor(screen, target);
-  if (!surface || source.size() < 4 || mode < transparent || mode > xorMode) return 1;
-  if (std::isnan(x) || std::isnan(y)) return 1;
+  if (!surface || source.size() < 4 || mode < transparent || mode > xorMode) return false;
+  if (std::isnan(x) || std::isnan(y)) return false;
   const std::int32_t bytesPerPixel = imageBytesPerPixel(source);
-  if (bytesPerPixel != 0 && bytesPerPixel != screen.bytesPerPixel) return 1;
+  if (bytesPerPixel != 0 && bytesPerPixel != screen.bytesPerPixel) return false;
   const std::int64_t width = imageWidth(source);
   const std::int64_t height = imageHeight(source);
-  if (static_cast<std::int64_t>(source.size()) < 4 + width * height) return 1;
-  if (width == 0 || height == 0) return 0;
+  if (static_cast<std::int64_t>(source.size()) < 4 + width * height) return false;
+  if (width == 0 || height == 0) return true;
 
   // The part of the source to use, its corners ordered and kept within the source.
   std::int64_t srcLeft = cornerOrDefault(left, 0);
@@ -168,7 +168,7 @@ std::int32_t putImage(Screen& screen, DrawTarget target, float x, float y,
   const std::int64_t fromY = std::max(destTop, surface->clipTop);
   const std::int64_t toX = std::min(destRight, surface->clipRight - 1);
   const std::int64_t toY = std::min(destBottom, surface->clipBottom - 1);
-  if (fromX > toX || fromY > toY) return 0;
+  if (fromX > toX || fromY > toY) return true;
 
   const std::uint8_t* pixels = source.data() + 4;
   for (std::int64_t row = fromY; row <= toY; ++row) {
@@ -178,7 +178,7 @@ std::int32_t putImage(Screen& screen, DrawTarget target, float x, float y,
                mode);
   }
   markSurfaceRows(screen, *surface, fromY, toY);
-  return 0;
+  return true;
 }
 
 }  // namespace squish::display

@@ -45,20 +45,20 @@ ImageBuffer createImage(const Screen& screen, std::int32_t width, std::int32_t h
 void destroyImage(ImageBuffer& image);
 
 // Copies the rectangle (x1, y1)-(x2, y2) of the source into destination as an image block.
-// Returns 1, writing nothing, when the rectangle is not wholly inside the source or the
+// False, writing nothing, when the rectangle is not wholly inside the source or the
 // destination is too small for it.
-std::int32_t getImage(Screen& screen, DrawTarget source, float x1, float y1, float x2, float y2,
-                      std::span<std::uint8_t> destination);
+bool getImage(Screen& screen, DrawTarget source, float x1, float y1, float x2, float y2,
+              std::span<std::uint8_t> destination);
 
 // Combines source onto the target at (x, y). left, top, right, bottom narrow the source
 // (in source pixels, ordered and kept within it); notGiven for any of them means that side of
-// the whole source. Returns 0, or 1 when nothing can be drawn: no screen, a target or source
-// block shorter than its header says or of another pixel size, an unknown mode, or a NaN
-// position.
-std::int32_t putImage(Screen& screen, DrawTarget target, float x, float y,
-                      std::span<const std::uint8_t> source, std::int32_t mode,
-                      std::uint32_t left = notGiven, std::uint32_t top = notGiven,
-                      std::uint32_t right = notGiven, std::uint32_t bottom = notGiven);
+// the whole source. False when nothing can be drawn: no screen, a target or source block
+// shorter than its header says or of another pixel size, an unknown mode, or a NaN position;
+// true otherwise, also when the image lies wholly outside the clip rectangle.
+bool putImage(Screen& screen, DrawTarget target, float x, float y,
+              std::span<const std::uint8_t> source, std::int32_t mode,
+              std::uint32_t left = notGiven, std::uint32_t top = notGiven,
+              std::uint32_t right = notGiven, std::uint32_t bottom = notGiven);
 
 // Loads a BMP (1, 4 or 8 bits per pixel) or raw image dump into destination, never writing
 // past its end (what does not fit is cut); an empty destination draws the image on the work
@@ -67,11 +67,12 @@ std::int32_t putImage(Screen& screen, DrawTarget target, float x, float y,
 // error found before anything is written.
 LoadResult loadImageFile(Screen& screen, const std::string& fileName,
                          std::span<std::uint8_t> destination);
-// The bits per pixel a BMP file's header declares (1, 4, 8, 24, ...); 0 for bytes that do not
-// open with a BMP header. For telling why a file could not be loaded.
-std::int32_t bmpBitsPerPixel(std::span<const std::uint8_t> file);
 // The same from a file's bytes in memory; loadImageFile reads the file and calls this.
 LoadResult loadImageMemory(Screen& screen, std::span<const std::uint8_t> file,
                            std::span<std::uint8_t> destination);
+// A file's bytes into an image block of bytesPerPixel as loadImageMemory puts them, with no
+// screen and leaving every palette as it is: a BMP's colour table is not used.
+LoadResult readImageBlock(std::span<const std::uint8_t> file, std::span<std::uint8_t> destination,
+                          std::int32_t bytesPerPixel);
 
 }  // namespace squish::display

@@ -14,12 +14,6 @@ namespace {
 
 constexpr std::size_t keyBufferMask = InputState{}.keyBuffer.size() - 1;
 
-std::int32_t failMouse(std::int32_t& x, std::int32_t& y, std::int32_t& wheel,
-                       std::int32_t& buttons) {
-  x = y = wheel = buttons = -1;
-  return 1;
-}
-
 // The classic linear congruential step; unsigned, so it wraps the same everywhere.
 std::int32_t nextRandom(RandomGenerator& random) {
   random.state = random.state * 214013u + 2531011u;
@@ -39,12 +33,11 @@ std::int32_t saturatedInt32(double value) {
   return static_cast<std::int32_t>(value);
 }
 
-std::int32_t readMouse(Screen& screen, std::int32_t& x, std::int32_t& y, std::int32_t& wheel,
-                       std::int32_t& buttons) {
+std::optional<MouseState> readMouse(Screen& screen) {
   ScreenLock lock(screen.screenLock);
   InputState& input = screen.input;
   if (!screen.isOpen || !input.active || screen.width <= 0 || screen.height <= 0) {
-    return failMouse(x, y, wheel, buttons);
+    return std::nullopt;
   }
   std::int32_t px = input.pointerX;
   std::int32_t py = input.pointerY;
@@ -56,26 +49,23 @@ std::int32_t readMouse(Screen& screen, std::int32_t& x, std::int32_t& y, std::in
     // A button held while the pointer was away reads as up until it is pressed again.
     input.buttons = 0;
     input.buttonsPressed = 0;
-    return failMouse(x, y, wheel, buttons);
+    return std::nullopt;
   }
-  x = px;
-  y = py;
-  wheel = input.wheel;
-  buttons = input.buttons | input.buttonsPressed;
+  const MouseState state{px, py, input.wheel, input.buttons | input.buttonsPressed};
   input.buttonsPressed = 0;
-  return 0;
+  return state;
 }
 
-std::int32_t isKeyDown(Screen& screen, std::int32_t scanCode) {
+bool isKeyDown(Screen& screen, std::int32_t scanCode) {
   ScreenLock lock(screen.screenLock);
   if (!screen.isOpen || scanCode < 0 ||
       scanCode >= static_cast<std::int32_t>(screen.input.keyStates.size())) {
-    return 0;
+    return false;
   }
   const auto code = static_cast<std::size_t>(scanCode);
   const bool down = screen.input.keyStates[code] != 0 || screen.input.keysPressed[code] != 0;
   screen.input.keysPressed[code] = 0;
-  return down ? -1 : 0;
+  return down;
 }
 
 std::string readKeyString(Screen& screen) {

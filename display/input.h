@@ -2,20 +2,30 @@
 // What the program polls once per frame: the mouse, a key's held state and the next key from
 // the key buffer; and the clock and the random numbers.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "display/screen.h"
 
 namespace squish::display {
 
-// 0 with the four values filled; nonzero, and all four -1, when there is no screen, the window
-// is not active, or the pointer is outside the picture. A button that went down since the last
-// read reads as down this once, even if it is already up again.
-std::int32_t readMouse(Screen& screen, std::int32_t& x, std::int32_t& y, std::int32_t& wheel,
-                       std::int32_t& buttons);
-// -1 while the key with this set-1 scan code (0..127) is held, or once after it went down
-// since the last read of that key; else 0.
-std::int32_t isKeyDown(Screen& screen, std::int32_t scanCode);
+// The pointer in picture pixels, the wheel count and the buttons (1 left, 2 right, 4 middle).
+struct MouseState {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  std::int32_t wheel = 0;
+  std::int32_t buttons = 0;
+  bool operator==(const MouseState&) const = default;
+};
+
+// None when there is no screen, the window is not active, or the pointer is outside the
+// picture; the last also forgets the buttons, so one held while the pointer was away reads as
+// up until it is pressed again. A button that went down since the last read reads as down this
+// once, even if it is already up again.
+std::optional<MouseState> readMouse(Screen& screen);
+// Whether the key with this set-1 scan code (0..127) is held, or went down since the last read
+// of that key; false for any other code.
+bool isKeyDown(Screen& screen, std::int32_t scanCode);
 // The oldest pending key as 0, 1 or 2 bytes (an extended key is 255 then its code).
 std::string readKeyString(Screen& screen);
 

@@ -200,13 +200,8 @@ int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::
 
   std::optional<worlds::SavedWorld> startWorld;
   if (!options.loadFile.empty()) {
-    worlds::WorldRead read = app::readWorldFileAt(options.loadFile);
-    if (!read.world) {
-      err << "squish-headless: cannot load world file " << app::quotedName(options.loadFile) << ": "
-          << read.problem << "\n";
-      return usageError;
-    }
-    startWorld = std::move(read.world);
+    startWorld = app::readStartWorld(options.loadFile, "squish-headless", err);
+    if (!startWorld) return usageError;
   }
 
   const auto stopped = [stopSignal] { return stopSignal != nullptr && *stopSignal != 0; };

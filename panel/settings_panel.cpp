@@ -59,46 +59,51 @@ std::unique_ptr<widgets::BitmapFont> buildBuiltinFont(widgets::Toolkit& toolkit)
 }
 
 // The first of the panel's font files that loads ("6x8.bmp" from the working directory, then
-// the installed one); loading may change the screen palette, so the palette is saved before and
-// restored after. Without a loadable file the built-in copy of the same sheet is used, so the
-// panel always has text.
+// the installed one). Without a loadable file the built-in copy of the same sheet is used, so
+// the panel always has text.
 void loadPanelFont(SettingsPanel& panel, widgets::Toolkit& toolkit) {
-  widgets::savePalette(toolkit);
   for (const std::string& fileName : panel.fontFiles) {
     panel.panelFont = widgets::loadFont(toolkit, fontCellWidth, fontCellHeight, fileName);
-    if (panel.panelFont) break;
+    if (panel.panelFont) return;
   }
+  panel.panelFont = buildBuiltinFont(toolkit);
+}
+
+// When the panel gets its font it also passes the palette through the toolkit's saved copy,
+// which keeps 6-bit levels: every colour comes back as its 6-bit level widened again. The
+// default palette's colours come back unchanged; a BITMAP image's (100, 100, 100) shows as
+// (101, 101, 101) from then on, in the window and in every picture taken.
+void settlePaletteToSixBits(widgets::Toolkit& toolkit) {
+  widgets::savePalette(toolkit);
   widgets::restorePalette(toolkit);
-  if (!panel.panelFont) panel.panelFont = buildBuiltinFont(toolkit);
 }
 
 // ---- Click actions ----
 
-void applySettings(SettingsPanel& panel, widgets::Toolkit& toolkit, sim::SimSettings& settings) {
+void applySettings(SettingsPanel& panel, sim::SimSettings& settings) {
   for (std::int32_t n = 1; n <= rowCount; ++n) {
-    const std::string text = fieldText(toolkit, panel.panelWindow, fieldIdBase + n);
+    const std::string text = fieldText(panel.panelWindow, fieldIdBase + n);
     settings.*row(n).field = scene::roundToFloat32(scene::readNumber(text));
   }
-  settings.showAtoms = isChecked(toolkit, panel.panelWindow, showAtomsId);
-  settings.showBonds = isChecked(toolkit, panel.panelWindow, showBondsId);
+  settings.showAtoms = isChecked(panel.panelWindow, showAtomsId);
+  settings.showBonds = isChecked(panel.panelWindow, showBondsId);
 }
 
-void actOnClick(SettingsPanel& panel, widgets::Toolkit& toolkit, sim::SimSettings& settings,
-                std::int32_t id) {
+void actOnClick(SettingsPanel& panel, sim::SimSettings& settings, std::int32_t id) {
   switch (id) {
     case applyId:
-      applySettings(panel, toolkit, settings);
+      applySettings(panel, settings);
       break;
     case closeId:
-      widgets::hideWidget(toolkit, panel.panelWindow);
+      widgets::hideWidget(panel.panelWindow);
       break;
     case restartId:
       panel.restartRequested = true;
-      widgets::hideWidget(toolkit, panel.panelWindow);
+      widgets::hideWidget(panel.panelWindow);
       break;
     case quitId:
       panel.quitRequested = true;
-      widgets::hideWidget(toolkit, panel.panelWindow);
+      widgets::hideWidget(panel.panelWindow);
       break;
     default:
       break;
@@ -109,47 +114,47 @@ void actOnClick(SettingsPanel& panel, widgets::Toolkit& toolkit, sim::SimSetting
 
 // ---- Field helpers ----
 
-void setFieldText(widgets::Toolkit& toolkit, widgets::Widget* window, std::int32_t id,
-                  std::string_view text) {
-  widgets::setEditText(widgets::textFieldBuffer(widgets::findChild(toolkit, window, id)), text);
+void setFieldText(widgets::Widget* window, std::int32_t id, std::string_view text) {
+  widgets::setEditText(widgets::textFieldBuffer(widgets::findChild(window, id)), text);
 }
 
-std::string fieldText(widgets::Toolkit& toolkit, widgets::Widget* window, std::int32_t id) {
-  return std::string(
-      widgets::editText(widgets::textFieldBuffer(widgets::findChild(toolkit, window, id))));
+std::string fieldText(widgets::Widget* window, std::int32_t id) {
+  return std::string(widgets::editText(widgets::textFieldBuffer(widgets::findChild(window, id))));
 }
 
-void setCheck(widgets::Toolkit& toolkit, widgets::Widget* window, std::int32_t id,
-              std::int32_t value) {
-  widgets::setCheckBoxTicked(widgets::findChild(toolkit, window, id), value);
+void setCheck(widgets::Widget* window, std::int32_t id, std::int32_t value) {
+  widgets::setCheckBoxTicked(widgets::findChild(window, id), value != 0);
 }
 
-std::int32_t isChecked(widgets::Toolkit& toolkit, widgets::Widget* window, std::int32_t id) {
-  return widgets::checkBoxTicked(widgets::findChild(toolkit, window, id));
+bool isChecked(widgets::Widget* window, std::int32_t id) {
+  return widgets::checkBoxTicked(widgets::findChild(window, id));
 }
 
 // ---- Callback ----
 
-// Every action but the click actions may run twice per event (the toolkit offers an event it
-// lets through to the callback again from the kind handler), so each is harmless to repeat.
-std::int32_t panelCallback(SettingsPanel& panel, sim::SimSettings& settings,
-                           widgets::Toolkit& toolkit, widgets::Widget* widget, std::int32_t code,
-                           widgets::WidgetEvent* /*event*/) {
+// Every action but the click actions may run twice per event (see WidgetCallback), so each is
+// harmless to repeat.
+widgets::EventResult panelCallback(SettingsPanel& panel, sim::SimSettings& settings,
+                                   widgets::Toolkit& toolkit, widgets::Widget* widget,
+                                   std::int32_t code, widgets::WidgetEvent* /*event*/) {
   switch (code) {
     case widgets::create:
-      if (!panel.panelFont) loadPanelFont(panel, toolkit);
-      return 1;
+      if (!panel.panelFont) {
+        loadPanelFont(panel, toolkit);
+        settlePaletteToSixBits(toolkit);
+      }
+      return widgets::EventResult::passOn;
     case widgets::destroy:
       if (panel.panelFont) widgets::freeFont(toolkit, std::move(panel.panelFont));
-      return 1;
+      return widgets::EventResult::passOn;
     case widgets::draw:
       widgets::setCurrentFont(toolkit, panel.panelFont.get());
-      return 1;
+      return widgets::EventResult::passOn;
     case widgets::click:
-      actOnClick(panel, toolkit, settings, widgets::widgetId(toolkit, widget));
-      return 0;
+      actOnClick(panel, settings, widgets::widgetId(widget));
+      return widgets::EventResult::consumed;
     default:
-      return 1;
+      return widgets::EventResult::passOn;
   }
 }
 
@@ -203,15 +208,15 @@ void showSettingsPanel(SettingsPanel& panel, widgets::Toolkit& toolkit,
     if (panel.panelWindow == nullptr) return;
   }
   for (std::int32_t n = 1; n <= rowCount; ++n) {
-    setFieldText(toolkit, panel.panelWindow, fieldIdBase + n, valueText(settings.*row(n).field));
+    setFieldText(panel.panelWindow, fieldIdBase + n, valueText(settings.*row(n).field));
   }
-  setCheck(toolkit, panel.panelWindow, showAtomsId, settings.showAtoms);
-  setCheck(toolkit, panel.panelWindow, showBondsId, settings.showBonds);
+  setCheck(panel.panelWindow, showAtomsId, settings.showAtoms);
+  setCheck(panel.panelWindow, showBondsId, settings.showBonds);
   widgets::showWidget(toolkit, panel.panelWindow);
 }
 
-void hideSettingsPanel(SettingsPanel& panel, widgets::Toolkit& toolkit) {
-  widgets::hideWidget(toolkit, panel.panelWindow);
+void hideSettingsPanel(SettingsPanel& panel) {
+  widgets::hideWidget(panel.panelWindow);
 }
 
 }  // namespace squish::panel

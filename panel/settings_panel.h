@@ -43,14 +43,14 @@ struct SettingsPanel {
 // unapplied edits are dropped), then shows the window in front with the keyboard focus.
 void showSettingsPanel(SettingsPanel& panel, widgets::Toolkit& toolkit, sim::SimSettings& settings);
 // Hides the window when it exists.
-void hideSettingsPanel(SettingsPanel& panel, widgets::Toolkit& toolkit);
+void hideSettingsPanel(SettingsPanel& panel);
 
 // The application callback of every panel widget. Loads the font at the first create event,
 // makes it current at every draw event, frees it at a destroy event, and acts on clicks on the
-// four buttons. Consumes click (result 0) and lets everything else through (result 1).
-std::int32_t panelCallback(SettingsPanel& panel, sim::SimSettings& settings,
-                           widgets::Toolkit& toolkit, widgets::Widget* widget, std::int32_t code,
-                           widgets::WidgetEvent* event);
+// four buttons. Consumes click and lets everything else pass on.
+widgets::EventResult panelCallback(SettingsPanel& panel, sim::SimSettings& settings,
+                                   widgets::Toolkit& toolkit, widgets::Widget* widget,
+                                   std::int32_t code, widgets::WidgetEvent* event);
 // panelCallback bound to this panel and these settings; both must outlive the widgets.
 widgets::WidgetCallback panelCallbackFor(SettingsPanel& panel, sim::SimSettings& settings);
 
@@ -65,12 +65,10 @@ void addSettingsRow(SettingsPanel& panel, widgets::Toolkit& toolkit, sim::SimSet
 
 // Field and check box helpers; each looks the widget up among the window's direct children and
 // does nothing (or gives "" or 0) when there is no such widget of the right kind.
-void setFieldText(widgets::Toolkit& toolkit, widgets::Widget* window, std::int32_t id,
-                  std::string_view text);
-std::string fieldText(widgets::Toolkit& toolkit, widgets::Widget* window, std::int32_t id);
-// The box becomes ticked (1) when value is nonzero, else unticked (0).
-void setCheck(widgets::Toolkit& toolkit, widgets::Widget* window, std::int32_t id,
-              std::int32_t value);
-std::int32_t isChecked(widgets::Toolkit& toolkit, widgets::Widget* window, std::int32_t id);
+void setFieldText(widgets::Widget* window, std::int32_t id, std::string_view text);
+std::string fieldText(widgets::Widget* window, std::int32_t id);
+// The box becomes ticked when value is nonzero, else unticked.
+void setCheck(widgets::Widget* window, std::int32_t id, std::int32_t value);
+bool isChecked(widgets::Widget* window, std::int32_t id);
 
 }  // namespace squish::panel

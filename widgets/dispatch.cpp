@@ -4,21 +4,16 @@
 #include "widgets/dispatch.h"
 
 #include "widgets/release_scope.h"
+#include "widgets/sibling_order.h"
 #include "widgets/widget_tree.h"
 
 namespace squish::widgets {
 
 namespace {
 
-std::int32_t call(const WidgetCallback& function, Toolkit& toolkit, Widget* widget,
-                  std::int32_t code, WidgetEvent* event) {
-  return function ? function(toolkit, widget, code, event) : 1;
-}
-
-Widget* backMost(Widget* widget) {
-  while (widget->nextSibling != nullptr)
-    widget = widget->nextSibling;
-  return widget;
+EventResult call(const WidgetCallback& function, Toolkit& toolkit, Widget* widget,
+                 std::int32_t code, WidgetEvent* event) {
+  return function ? function(toolkit, widget, code, event) : EventResult::passOn;
 }
 
 void fillPointer(Toolkit& toolkit, const Widget* target) {
@@ -37,23 +32,22 @@ Widget* setCapture(Toolkit& toolkit, Widget* widget) {
   return previous;
 }
 
-std::int32_t releaseCapture(Toolkit& toolkit) {
+void releaseCapture(Toolkit& toolkit) {
   toolkit.captureWidget = nullptr;
-  return -1;
 }
 
 Widget* captureWidget(Toolkit& toolkit) {
   return toolkit.captureWidget;
 }
 
-std::int32_t callApplicationCallback(Toolkit& toolkit, Widget* widget, std::int32_t code,
-                                     WidgetEvent* event) {
-  if (widget == nullptr) return 1;
+EventResult callApplicationCallback(Toolkit& toolkit, Widget* widget, std::int32_t code,
+                                    WidgetEvent* event) {
+  if (widget == nullptr) return EventResult::passOn;
   return call(widget->callback, toolkit, widget, code, event);
 }
 
-std::int32_t sendEvent(Toolkit& toolkit, Widget* widget, std::int32_t code, WidgetEvent* event) {
-  if (widget == nullptr) return 1;
+EventResult sendEvent(Toolkit& toolkit, Widget* widget, std::int32_t code, WidgetEvent* event) {
+  if (widget == nullptr) return EventResult::passOn;
   ReleaseScope scope(toolkit);
   if (code == create) {
     call(widget->kindHandler, toolkit, widget, code, event);
@@ -63,8 +57,9 @@ std::int32_t sendEvent(Toolkit& toolkit, Widget* widget, std::int32_t code, Widg
     call(widget->callback, toolkit, widget, code, event);
     return call(widget->kindHandler, toolkit, widget, code, event);
   }
-  const std::int32_t result = call(widget->callback, toolkit, widget, code, event);
-  if (result == 0) return 0;
+  if (call(widget->callback, toolkit, widget, code, event) == EventResult::consumed) {
+    return EventResult::consumed;
+  }
   return call(widget->kindHandler, toolkit, widget, code, event);
 }
 
@@ -85,15 +80,15 @@ Widget* hitTest(Toolkit& toolkit, Widget* root, std::int32_t x, std::int32_t y) 
 }
 
 // Each event after the first is sent only while the target is alive: a callback may destroy it.
-std::int32_t dispatchMouse(Toolkit& toolkit, Widget* root, std::int32_t x, std::int32_t y,
-                           std::int32_t wheel, std::int32_t buttons) {
-  if (x < 0 || y < 0) return 1;
+EventResult dispatchMouse(Toolkit& toolkit, Widget* root, std::int32_t x, std::int32_t y,
+                          std::int32_t wheel, std::int32_t buttons) {
+  if (x < 0 || y < 0) return EventResult::consumed;
   ReleaseScope scope(toolkit);
   Widget* target =
       toolkit.captureWidget != nullptr ? toolkit.captureWidget : hitTest(toolkit, root, x, y);
-  if (target == nullptr) return 1;
+  if (target == nullptr) return EventResult::consumed;
   toolkit.previousMouse = toolkit.mouse;
-  toolkit.mouse = MouseState{x, y, wheel, buttons};
+  toolkit.mouse = display::MouseState{x, y, wheel, buttons};
   fillPointer(toolkit, target);
 
   const bool wasDown = (toolkit.previousMouse.buttons & 1) != 0;
@@ -115,22 +110,22 @@ std::int32_t dispatchMouse(Toolkit& toolkit, Widget* root, std::int32_t x, std::
   if (!target->destroyed && (x != toolkit.previousMouse.x || y != toolkit.previousMouse.y)) {
     sendEvent(toolkit, target, mouseMove, &toolkit.event);
   }
-  return (target->flags & catchAll) != 0 ? 0 : 1;
+  return (target->flags & catchAll) != 0 ? EventResult::passOn : EventResult::consumed;
 }
 
-std::int32_t dispatchKey(Toolkit& toolkit, Widget* target, KeyCode key) {
+EventResult dispatchKey(Toolkit& toolkit, Widget* target, KeyCode key) {
   toolkit.event.key = key;
   Widget* receiver = target != nullptr ? target : toolkit.focusWidget;
-  if (receiver == nullptr) return 1;
+  if (receiver == nullptr) return EventResult::passOn;
   return sendEvent(toolkit, receiver, keyTyped, &toolkit.event);
 }
 
 // Pre-order, back-most child first, so that the front-most sibling is drawn last, on top.
-std::int32_t drawWidgets(Toolkit& toolkit, Widget* root) {
+EventResult drawWidgets(Toolkit& toolkit, Widget* root) {
   Widget* start = root != nullptr ? root : rootWidget(toolkit);
-  if (start == nullptr) return 0;
+  if (start == nullptr) return EventResult::consumed;
   ReleaseScope scope(toolkit);
-  std::int32_t result = 0;
+  EventResult result = EventResult::consumed;
   Widget* widget = start;
   while (true) {
     if ((widget->flags & visible) != 0) {

@@ -9,26 +9,28 @@ namespace squish::widgets {
 
 // Makes the widget the capture widget; returns the previous one. Null changes nothing.
 Widget* setCapture(Toolkit& toolkit, Widget* widget);
-std::int32_t releaseCapture(Toolkit& toolkit);
+void releaseCapture(Toolkit& toolkit);
 Widget* captureWidget(Toolkit& toolkit);
 
 // create: kind handler, then callback (callback's result). destroy: callback, then kind
 // handler (handler's result). Others: callback, and the kind handler only when the callback
-// let the event through. An absent callback or handler counts as returning 1.
-std::int32_t sendEvent(Toolkit& toolkit, Widget* widget, std::int32_t code, WidgetEvent* event);
-// The widget's application callback alone (1 when absent); kind handlers call it first.
-std::int32_t callApplicationCallback(Toolkit& toolkit, Widget* widget, std::int32_t code,
-                                     WidgetEvent* event);
+// let the event pass on. An absent callback or handler counts as passing the event on.
+EventResult sendEvent(Toolkit& toolkit, Widget* widget, std::int32_t code, WidgetEvent* event);
+// The widget's application callback alone (passOn when absent); kind handlers call it first.
+EventResult callApplicationCallback(Toolkit& toolkit, Widget* widget, std::int32_t code,
+                                    WidgetEvent* event);
 
 // The deepest visible widget on the front-most path containing (x, y); root null = the root.
 Widget* hitTest(Toolkit& toolkit, Widget* root, std::int32_t x, std::int32_t y);
-// Sends press, release, click and mouseMove as the pointer and left button changed. Returns 0
-// when the pointer landed on a catchAll widget (not taken), else 1.
-std::int32_t dispatchMouse(Toolkit& toolkit, Widget* root, std::int32_t x, std::int32_t y,
-                           std::int32_t wheel, std::int32_t buttons);
-// Sends keyTyped to target (the focus widget when null); 0 means the key was consumed.
-std::int32_t dispatchKey(Toolkit& toolkit, Widget* target, KeyCode key);
-// Sends draw to every visible widget, parents first, siblings back to front.
-std::int32_t drawWidgets(Toolkit& toolkit, Widget* root);
+// Sends press, release, click and mouseMove as the pointer and left button changed. passOn
+// when the pointer landed on a catchAll widget (no widget took it), consumed otherwise. A
+// negative coordinate (a pointer outside the picture) is consumed without any event or change.
+EventResult dispatchMouse(Toolkit& toolkit, Widget* root, std::int32_t x, std::int32_t y,
+                          std::int32_t wheel, std::int32_t buttons);
+// Sends keyTyped to target (the focus widget when null); passOn when there is no receiver.
+EventResult dispatchKey(Toolkit& toolkit, Widget* target, KeyCode key);
+// Sends draw to every visible widget, parents first, siblings back to front. The result of the
+// last draw event; consumed when none was sent.
+EventResult drawWidgets(Toolkit& toolkit, Widget* root);
 
 }  // namespace squish::widgets

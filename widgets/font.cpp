@@ -7,6 +7,7 @@
 #include <new>
 
 #include "display/draw.h"
+#include "files/whole_file.h"
 
 namespace squish::widgets {
 
@@ -19,47 +20,10 @@ constexpr std::int64_t headerBytes = 4;
 constexpr std::int64_t maxImageWidth = 8191;
 constexpr std::int64_t maxImageHeight = 65535;
 
-void disposeBitmapFont(BitmapFont& font) {
-  font.glyphs = {};
-  display::destroyImage(font.scratch);
-}
-
-std::int32_t bitmapCharWidth(const BitmapFont& font, std::int32_t) {
-  return font.cellWidth;
-}
-std::int32_t bitmapCharHeight(const BitmapFont& font, std::int32_t) {
-  return font.cellHeight;
-}
-
 std::span<const std::uint8_t> glyphOf(const BitmapFont& font, std::int32_t code) {
   const auto stride = static_cast<std::size_t>(font.glyphStride);
   return std::span<const std::uint8_t>(font.glyphs)
       .subspan(static_cast<std::size_t>(code & 255) * stride, stride);
-}
-
-// The scratch cell gets NOT ink on the glyph's ink pixels and 0 elsewhere; the page gets all
-// bits set on ink pixels (OR with the 255 mask), and XOR with the scratch turns those into ink
-// while leaving the background as it was (or paper, when not transparent).
-std::int32_t drawBitmapChar(BitmapFont& font, display::Screen& screen, std::int32_t x,
-                            std::int32_t y, std::int32_t code, std::uint32_t ink,
-                            std::uint32_t paper, std::int32_t transparent) {
-  const std::span<const std::uint8_t> glyph = glyphOf(font, code);
-  // Only the pixel bits matter; masking keeps NOT ink from ever equalling defaultColour.
-  const std::uint32_t notInk = ~ink & 0xFFu;
-  const auto right = static_cast<float>(std::int64_t{x} + font.cellWidth - 1);
-  const auto bottom = static_cast<float>(std::int64_t{y} + font.cellHeight - 1);
-  const auto fx = static_cast<float>(x);
-  const auto fy = static_cast<float>(y);
-  display::drawLine(screen, font.scratch, 0.0f, 0.0f, static_cast<float>(font.cellWidth - 1),
-                    static_cast<float>(font.cellHeight - 1), notInk, display::filledBox, 0xFFFF);
-  display::putImage(screen, font.scratch, 0.0f, 0.0f, glyph, display::andMode);
-  if (transparent == 0) {
-    display::drawLine(screen, display::workPage, fx, fy, right, bottom, paper, display::filledBox,
-                      0xFFFF);
-  }
-  display::putImage(screen, display::workPage, fx, fy, glyph, display::orMode);
-  display::putImage(screen, display::workPage, fx, fy, font.scratch, display::xorMode);
-  return font.cellWidth;
 }
 
 bool sheetFits(std::span<const std::uint8_t> sheet, std::int64_t width, std::int64_t height,
@@ -77,9 +41,9 @@ bool cutGlyph(display::Screen& screen, BitmapFont& font, std::span<std::uint8_t>
   const auto stride = static_cast<std::size_t>(font.glyphStride);
   const std::span<std::uint8_t> glyph =
       std::span<std::uint8_t>(font.glyphs).subspan(static_cast<std::size_t>(k) * stride, stride);
-  if (display::getImage(screen, sheet, static_cast<float>(left), static_cast<float>(top),
-                        static_cast<float>(left + font.cellWidth - 1),
-                        static_cast<float>(top + font.cellHeight - 1), glyph) != 0) {
+  if (!display::getImage(screen, sheet, static_cast<float>(left), static_cast<float>(top),
+                         static_cast<float>(left + font.cellWidth - 1),
+                         static_cast<float>(top + font.cellHeight - 1), glyph)) {
     return false;
   }
   if (bytesPerPixel == 1) {
@@ -104,11 +68,15 @@ std::unique_ptr<BitmapFont> loadFont(Toolkit& toolkit, std::int32_t cellWidth,
       display::createImage(screen, static_cast<std::int32_t>(width),
                            static_cast<std::int32_t>(height), display::defaultColour);
   if (sheet.empty()) return nullptr;
-  const display::LoadResult result = display::loadImageFile(screen, fileName, sheet);
-  // The loader writes the file's own size into the header; any other size than the sheet's
-  // would make the glyphs read the wrong pixels, so such a file is refused.
+  // The sheet takes the image's pixels only: the font's colours are its own business, so the
+  // file's colour table is not used. The file's own size goes into the header; any other size
+  // than the sheet's would make the glyphs read the wrong pixels, so such a file is refused.
+  const files::WholeFile file = files::readWholeFile(fileName);
   std::unique_ptr<BitmapFont> font;
-  if (result == display::loaded) font = buildFont(toolkit, cellWidth, cellHeight, sheet);
+  if (file.ok() &&
+      display::readImageBlock(file.data(), sheet, screen.bytesPerPixel) == display::loaded) {
+    font = buildFont(toolkit, cellWidth, cellHeight, sheet);
+  }
   display::destroyImage(sheet);
   return font;
 }
@@ -137,17 +105,35 @@ std::unique_ptr<BitmapFont> buildFont(Toolkit& toolkit, std::int32_t cellWidth,
   for (std::int32_t k = 0; k < glyphCount; ++k) {
     if (!cutGlyph(screen, *font, sheet, k, bytesPerPixel)) return nullptr;
   }
-  font->dispose = disposeBitmapFont;
-  font->charWidthOf = bitmapCharWidth;
-  font->charHeightOf = bitmapCharHeight;
-  font->drawChar = drawBitmapChar;
   return font;
 }
 
 void freeFont(Toolkit& toolkit, std::unique_ptr<BitmapFont> font) {
-  if (!font) return;
-  if (toolkit.font == font.get()) toolkit.font = nullptr;
-  if (font->dispose != nullptr) font->dispose(*font);
+  if (font && toolkit.font == font.get()) toolkit.font = nullptr;
+}
+
+// The scratch cell gets NOT ink on the glyph's ink pixels and 0 elsewhere; the page gets all
+// bits set on ink pixels (OR with the 255 mask), and XOR with the scratch turns those into ink
+// while leaving the background as it was (or paper, when not transparent).
+std::int32_t drawChar(BitmapFont& font, display::Screen& screen, std::int32_t x, std::int32_t y,
+                      std::int32_t code, std::uint32_t ink, std::uint32_t paper, bool transparent) {
+  const std::span<const std::uint8_t> glyph = glyphOf(font, code);
+  // Only the pixel bits matter; masking keeps NOT ink from ever equalling defaultColour.
+  const std::uint32_t notInk = ~ink & 0xFFu;
+  const auto right = static_cast<float>(std::int64_t{x} + font.cellWidth - 1);
+  const auto bottom = static_cast<float>(std::int64_t{y} + font.cellHeight - 1);
+  const auto fx = static_cast<float>(x);
+  const auto fy = static_cast<float>(y);
+  display::drawLine(screen, font.scratch, 0.0f, 0.0f, static_cast<float>(font.cellWidth - 1),
+                    static_cast<float>(font.cellHeight - 1), notInk, display::filledBox, 0xFFFF);
+  display::putImage(screen, font.scratch, 0.0f, 0.0f, glyph, display::andMode);
+  if (!transparent) {
+    display::drawLine(screen, display::workPage, fx, fy, right, bottom, paper, display::filledBox,
+                      0xFFFF);
+  }
+  display::putImage(screen, display::workPage, fx, fy, glyph, display::orMode);
+  display::putImage(screen, display::workPage, fx, fy, font.scratch, display::xorMode);
+  return font.cellWidth;
 }
 
 BitmapFont* setCurrentFont(Toolkit& toolkit, BitmapFont* font) {
@@ -160,14 +146,13 @@ BitmapFont* currentFont(Toolkit& toolkit) {
   return toolkit.font;
 }
 
-std::int32_t charWidth(Toolkit& toolkit, std::int32_t code) {
-  const BitmapFont* font = toolkit.font;
-  return font != nullptr && font->charWidthOf != nullptr ? font->charWidthOf(*font, code) : 0;
+// Every cell of a font is as wide and as high as every other, whatever the code.
+std::int32_t charWidth(Toolkit& toolkit, std::int32_t) {
+  return toolkit.font != nullptr ? toolkit.font->cellWidth : 0;
 }
 
-std::int32_t charHeight(Toolkit& toolkit, std::int32_t code) {
-  const BitmapFont* font = toolkit.font;
-  return font != nullptr && font->charHeightOf != nullptr ? font->charHeightOf(*font, code) : 0;
+std::int32_t charHeight(Toolkit& toolkit, std::int32_t) {
+  return toolkit.font != nullptr ? toolkit.font->cellHeight : 0;
 }
 
 }  // namespace squish::widgets

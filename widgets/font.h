@@ -13,25 +13,17 @@
 
 namespace squish::widgets {
 
-// The four operations are kept in the record so that another kind of font could be installed.
 struct BitmapFont {
   std::int32_t cellWidth = 0;
   std::int32_t cellHeight = 0;
   std::int32_t glyphStride = 0;      // bytes from one glyph image to the next
   std::vector<std::uint8_t> glyphs;  // 256 glyph images; 8-bit glyphs are 0/255 masks
   display::ImageBuffer scratch;      // one cell, used while drawing a character
-  void (*dispose)(BitmapFont& font) = nullptr;
-  std::int32_t (*charWidthOf)(const BitmapFont& font, std::int32_t code) = nullptr;
-  std::int32_t (*charHeightOf)(const BitmapFont& font, std::int32_t code) = nullptr;
-  // Draws (code & 255) with its top-left at (x, y) on the work page; returns the advance.
-  std::int32_t (*drawChar)(BitmapFont& font, display::Screen& screen, std::int32_t x,
-                           std::int32_t y, std::int32_t code, std::uint32_t ink,
-                           std::uint32_t paper, std::int32_t transparent) = nullptr;
 };
 
 // Loads the sheet file (16 * cellWidth by 16 * cellHeight pixels) and builds the font. Null
 // when the file cannot be loaded or its image is not exactly that size at the screen's depth.
-// Loading a BMP may change the screen palette: bracket with savePalette/restorePalette.
+// The palette stays as it is: a BMP sheet's colour table is not used.
 std::unique_ptr<BitmapFont> loadFont(Toolkit& toolkit, std::int32_t cellWidth,
                                      std::int32_t cellHeight, const std::string& fileName);
 // Builds a font from a sheet image block. Null when there is no screen, a cell size is below 1
@@ -40,6 +32,10 @@ std::unique_ptr<BitmapFont> buildFont(Toolkit& toolkit, std::int32_t cellWidth,
                                       std::int32_t cellHeight, std::span<std::uint8_t> sheet);
 // Disposes of the font; if it is the current font, the toolkit is left without a font.
 void freeFont(Toolkit& toolkit, std::unique_ptr<BitmapFont> font);
+// Draws (code & 255) with its top-left at (x, y) on the work page, on paper unless transparent;
+// returns the advance, cellWidth.
+std::int32_t drawChar(BitmapFont& font, display::Screen& screen, std::int32_t x, std::int32_t y,
+                      std::int32_t code, std::uint32_t ink, std::uint32_t paper, bool transparent);
 
 // Returns the previous current font; null leaves the toolkit without a font.
 BitmapFont* setCurrentFont(Toolkit& toolkit, BitmapFont* font);

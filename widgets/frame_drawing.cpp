@@ -102,12 +102,12 @@ void drawFrame(Toolkit& toolkit, const Rect& rect, std::int32_t style) {
   if ((style & frameFill) != 0) fillRect(toolkit, r.x, r.y, r.w, r.h, face);
 }
 
-void drawCheckMark(Toolkit& toolkit, const Rect& box, std::int32_t ticked, std::int32_t c) {
+void drawCheckMark(Toolkit& toolkit, const Rect& box, bool ticked, std::int32_t c) {
   const std::int32_t s = box.w;
   const std::int32_t sx = box.x;
   const std::int32_t sy = saturate(std::int64_t{box.y} + (std::int64_t{box.h} - s) / 2);
   drawRectOutline(toolkit, sx, sy, s, s, c);
-  if (ticked == 0 || s < 1) return;
+  if (!ticked || s < 1) return;
   const std::int64_t near = 1;
   const std::int64_t far = std::int64_t{s} - 2;
   line(toolkit, sx + near, sy + near, sx + far, sy + far, c, display::line);

@@ -31,7 +31,7 @@ void fillRect(Toolkit& toolkit, std::int32_t x, std::int32_t y, std::int32_t w, 
 
 // The border of the style drawn from the outside in, then the optional fill.
 void drawFrame(Toolkit& toolkit, const Rect& rect, std::int32_t style);
-// A square as wide as box, centred vertically in it, crossed when ticked is nonzero.
-void drawCheckMark(Toolkit& toolkit, const Rect& box, std::int32_t ticked, std::int32_t c);
+// A square as wide as box, centred vertically in it, crossed when ticked.
+void drawCheckMark(Toolkit& toolkit, const Rect& box, bool ticked, std::int32_t c);
 
 }  // namespace squish::widgets

@@ -28,15 +28,6 @@ inline std::int32_t subClamped(std::int32_t a, std::int32_t b) {
   return saturate(std::int64_t{a} - b);
 }
 
-inline void setRect(Rect& r, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) {
-  r = Rect{x, y, w, h};
-}
-inline void clearRect(Rect& r) {
-  r = Rect{};
-}
-inline void copyRect(Rect& to, const Rect& from) {
-  to = from;
-}
 inline void moveRect(Rect& r, std::int32_t dx, std::int32_t dy) {
   r.x = addClamped(r.x, dx);
   r.y = addClamped(r.y, dy);

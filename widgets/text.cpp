@@ -40,13 +40,13 @@ std::int32_t textHeight(Toolkit& toolkit, std::string_view) {
 }
 
 std::int32_t drawText(Toolkit& toolkit, std::int32_t x, std::int32_t y, std::string_view chars,
-                      std::uint32_t ink, std::uint32_t paper, std::int32_t transparent) {
+                      std::uint32_t ink, std::uint32_t paper, bool transparent) {
   BitmapFont* font = toolkit.font;
-  if (font == nullptr || font->drawChar == nullptr || toolkit.screen == nullptr) return 0;
+  if (font == nullptr || toolkit.screen == nullptr) return 0;
   std::int64_t advance = 0;
   for (const char c : chars) {
-    advance += font->drawChar(*font, *toolkit.screen, saturate(x + advance), y,
-                              static_cast<std::uint8_t>(c), ink, paper, transparent);
+    advance += drawChar(*font, *toolkit.screen, saturate(x + advance), y,
+                        static_cast<std::uint8_t>(c), ink, paper, transparent);
   }
   return saturate(advance);
 }
@@ -65,7 +65,7 @@ void drawTextAligned(Toolkit& toolkit, const Rect& rect, std::string_view chars,
   } else if ((align & alignBottom) != 0) {
     y += std::int64_t{rect.h} - textHeight(toolkit, chars);
   }
-  drawText(toolkit, saturate(x), saturate(y), chars, ink, paper, 1);
+  drawText(toolkit, saturate(x), saturate(y), chars, ink, paper, true);
 }
 
 std::int32_t indexAtOffset(Toolkit& toolkit, std::string_view chars, std::int32_t pos,

@@ -19,7 +19,7 @@ std::int32_t textWidth(Toolkit& toolkit, std::string_view chars);
 std::int32_t textHeight(Toolkit& toolkit, std::string_view chars);
 // Draws the characters side by side from (x, y); returns the total width drawn.
 std::int32_t drawText(Toolkit& toolkit, std::int32_t x, std::int32_t y, std::string_view chars,
-                      std::uint32_t ink, std::uint32_t paper, std::int32_t transparent);
+                      std::uint32_t ink, std::uint32_t paper, bool transparent);
 // Draws the text (transparently) aligned in rect; wider text is not clipped to it.
 void drawTextAligned(Toolkit& toolkit, const Rect& rect, std::string_view chars, std::uint32_t ink,
                      std::uint32_t paper, std::int32_t align);

@@ -4,6 +4,7 @@
 #include "widgets/text_field.h"
 
 #include <algorithm>
+#include <new>
 
 #include "widgets/colour_scheme.h"
 #include "widgets/dispatch.h"
@@ -19,9 +20,9 @@ namespace {
 constexpr std::int32_t fieldBufferSize = 1024;
 constexpr std::int32_t fieldFrameStyle = frameThick | frameFill | frameOutset;
 
-TextFieldData* fieldData(Widget* field) {
-  if (field == nullptr) return nullptr;
-  return dynamic_cast<TextFieldData*>(field->kindData.get());
+TextFieldData* fieldData(const Widget* field) {
+  if (field == nullptr || field->kind != WidgetKind::textField) return nullptr;
+  return dynamic_cast<TextFieldData*>(field->extra.get());
 }
 
 void placeCursor(Toolkit& toolkit, TextFieldData& data, const WidgetEvent* event) {
@@ -31,8 +32,8 @@ void placeCursor(Toolkit& toolkit, TextFieldData& data, const WidgetEvent* event
             indexAtOffset(toolkit, editText(data.buffer.get()), data.firstVisible, x));
 }
 
-// Returns 0 for the keys a field handles (even when they change nothing), 1 for the others.
-std::int32_t typeKey(EditBuffer* buffer, KeyCode key) {
+// Consumes the keys a field handles (even when they change nothing) and passes on the others.
+EventResult typeKey(EditBuffer* buffer, KeyCode key) {
   if (key == keyLeft) {
     if (editCursor(buffer) > 0) setCursor(buffer, editCursor(buffer) - 1);
   } else if (key == keyRight) {
@@ -48,9 +49,9 @@ std::int32_t typeKey(EditBuffer* buffer, KeyCode key) {
   } else if (key >= 32 && key <= 126) {
     insertChar(buffer, static_cast<std::uint8_t>(key));
   } else {
-    return 1;
+    return EventResult::passOn;
   }
-  return 0;
+  return EventResult::consumed;
 }
 
 // When the cursor has left the shown part, the text scrolls so that the cursor sits about half
@@ -91,23 +92,24 @@ void drawTextField(Toolkit& toolkit, Widget* field, TextFieldData* data) {
            charHeight(toolkit, under), ink);
 }
 
-std::int32_t textFieldHandler(Toolkit& toolkit, Widget* field, std::int32_t code,
-                              WidgetEvent* event) {
-  if (callApplicationCallback(toolkit, field, code, event) == 0) return 1;
-  if (code == create) {
-    auto data = std::make_unique<TextFieldData>();
-    data->buffer = newEditBuffer(fieldBufferSize);
-    field->kindData = std::move(data);
-    return 0;
-  }
+EventResult textFieldHandler(Toolkit& toolkit, Widget* field, std::int32_t code,
+                             WidgetEvent* event) {
+  if (callApplicationCallback(toolkit, field, code, event) == EventResult::consumed)
+    return EventResult::passOn;
   TextFieldData* data = fieldData(field);
   switch (code) {
+    case create:
+      if (data != nullptr) {
+        data->buffer = newEditBuffer(fieldBufferSize);
+        data->firstVisible = 0;
+      }
+      return EventResult::consumed;
     case destroy:
       if (data != nullptr) freeEditBuffer(data->buffer);
-      return 0;
+      return EventResult::consumed;
     case draw:
       drawTextField(toolkit, field, data);
-      return 0;
+      return EventResult::consumed;
     case keyTyped:
       return typeKey(data != nullptr ? data->buffer.get() : nullptr,
                      event != nullptr ? event->key : 0);
@@ -116,16 +118,16 @@ std::int32_t textFieldHandler(Toolkit& toolkit, Widget* field, std::int32_t code
         setCapture(toolkit, field);
         if (data != nullptr) placeCursor(toolkit, *data, event);
       }
-      return 0;
+      return EventResult::consumed;
     case release:
       if (toolkit.captureWidget == field && data != nullptr) placeCursor(toolkit, *data, event);
       releaseCapture(toolkit);
-      return 0;
+      return EventResult::consumed;
     case mouseMove:
       if (toolkit.captureWidget == field && data != nullptr) placeCursor(toolkit, *data, event);
-      return 0;
+      return EventResult::consumed;
     default:
-      return 1;
+      return EventResult::passOn;
   }
 }
 
@@ -134,8 +136,10 @@ std::int32_t textFieldHandler(Toolkit& toolkit, Widget* field, std::int32_t code
 Widget* createTextField(Toolkit& toolkit, Widget* parent, std::int32_t id, std::int32_t x,
                         std::int32_t y, std::int32_t w, std::int32_t h, WidgetCallback callback,
                         std::uint32_t flags, std::string_view initialText) {
+  std::unique_ptr<KindData> data(new (std::nothrow) TextFieldData);
+  if (!data) return nullptr;
   Widget* field = createWidget(toolkit, parent, WidgetKind::textField, id, x, y, w, h,
-                               std::move(callback), textFieldHandler, 0, flags);
+                               std::move(callback), textFieldHandler, std::move(data), flags);
   EditBuffer* buffer = textFieldBuffer(field);
   setEditText(buffer, initialText);
   clearChanged(buffer);
@@ -145,12 +149,6 @@ Widget* createTextField(Toolkit& toolkit, Widget* parent, std::int32_t id, std::
 EditBuffer* textFieldBuffer(Widget* field) {
   TextFieldData* data = fieldData(field);
   return data != nullptr ? data->buffer.get() : nullptr;
-}
-
-std::int32_t textFieldFirstVisible(const Widget* field) {
-  if (field == nullptr) return 0;
-  const auto* data = dynamic_cast<const TextFieldData*>(field->kindData.get());
-  return data != nullptr ? data->firstVisible : 0;
 }
 
 }  // namespace squish::widgets

@@ -11,7 +11,7 @@
 
 namespace squish::widgets {
 
-// The field's kind data, made by its create event and released with the widget.
+// The field's kind data; its buffer is made by the create event and released with the widget.
 struct TextFieldData final : KindData {
   std::unique_ptr<EditBuffer> buffer;  // 1024-byte buffer: at most 1027 characters
   std::int32_t firstVisible = 0;       // index of the first character shown; set while drawing
@@ -23,7 +23,5 @@ Widget* createTextField(Toolkit& toolkit, Widget* parent, std::int32_t id, std::
                         std::uint32_t flags, std::string_view initialText);
 // The field's buffer; null for anything else, or when the field got no buffer.
 EditBuffer* textFieldBuffer(Widget* field);
-// The first visible character index; 0 for anything that is not a text field.
-std::int32_t textFieldFirstVisible(const Widget* field);
 
 }  // namespace squish::widgets

@@ -8,8 +8,8 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
+#include "display/input.h"
 #include "display/screen.h"
 #include "widgets/colour_scheme.h"
 #include "widgets/rect.h"
@@ -71,12 +71,24 @@ enum class WidgetKind : std::int32_t {
   textField = 7,
 };
 
-// An application callback or a kind handler. Returns 0 to consume the event, nonzero to let it
-// through; `event` is the shared WidgetEvent for codes 6 to 10 and null for the others.
-using WidgetCallback =
-    std::function<std::int32_t(Toolkit&, Widget*, std::int32_t code, WidgetEvent* event)>;
+// What a callback or kind handler did with an event: consumed it, so nothing after it acts on
+// the event, or let it pass on.
+enum class EventResult : std::uint8_t { consumed, passOn };
 
-// Kind data that owns resources (a text field's edit buffer); released with the widget.
+// An application callback or a kind handler; `event` is the shared WidgetEvent for codes 6 to
+// 10 and null for the others.
+//
+// An application callback is called a second time for an event it lets pass: sendEvent calls
+// it first and, when it passes the event on, calls the kind handler, which begins by calling
+// the same callback again and does its kind's work only if that passes the event on too. For
+// create the kind handler's call comes first; for create and destroy the callback is called
+// twice even when it consumes the event. So whatever a callback does for an event other than
+// the one it consumes must be harmless to repeat.
+using WidgetCallback =
+    std::function<EventResult(Toolkit&, Widget*, std::int32_t code, WidgetEvent* event)>;
+
+// What a widget of one kind keeps beside the common fields (a check box's state, a text
+// field's buffer); each kind derives its own record. Released with the widget.
 struct KindData {
   virtual ~KindData() = default;
 };
@@ -96,9 +108,7 @@ struct Widget {
   std::uint32_t flags = 0;
   std::optional<std::string> text;
   std::int32_t userData = 0;
-  std::int32_t extraSize = 0;
-  std::vector<std::uint8_t> extra;  // extraSize bytes rounded up to a multiple of 4, zeroed
-  std::unique_ptr<KindData> kindData;
+  std::unique_ptr<KindData> extra;  // the kind's data; null for kinds without any
   bool destroyed = false;  // set when destroyWidget starts on it; the record is freed later
 
   Widget() = default;
@@ -106,23 +116,16 @@ struct Widget {
   Widget& operator=(const Widget&) = delete;
 };
 
-struct MouseState {
-  std::int32_t x = 0;
-  std::int32_t y = 0;
-  std::int32_t wheel = 0;
-  std::int32_t buttons = 0;
-};
-
 // Everything the toolkit remembers between calls. One per program, owned by its entry point;
-// every toolkit operation takes it first. Its destructor releases every widget still alive
-// without sending events.
+// every operation that reads or changes it takes it first (those that only follow a widget's
+// own links do not). Its destructor releases every widget still alive without sending events.
 struct Toolkit {
   display::Screen* screen = nullptr;  // drawn on and read from; not owned
   Widget* root = nullptr;             // owned; made on first need
   Widget* captureWidget = nullptr;
   Widget* focusWidget = nullptr;
-  MouseState mouse;
-  MouseState previousMouse;
+  display::MouseState mouse;  // as given to the last two dispatchMouse calls
+  display::MouseState previousMouse;
   std::int32_t dragX = 0;
   std::int32_t dragY = 0;
   WidgetEvent event;

@@ -3,7 +3,7 @@
 // callback and does its kind's work only when the callback lets the event through.
 #include "widgets/widget_kinds.h"
 
-#include <cstring>
+#include <new>
 
 #include "widgets/colour_scheme.h"
 #include "widgets/dispatch.h"
@@ -17,12 +17,16 @@ namespace {
 
 constexpr std::int32_t checkSquareSize = 11;
 constexpr std::int32_t checkCaptionOffset = 14;
-constexpr std::int32_t tickedBytes = 4;
 
 // Handlers may be sent pointer events without a record; they then see the pointer at (0, 0).
 const WidgetEvent& eventOrNone(const WidgetEvent* event) {
   static constexpr WidgetEvent none{};
   return event != nullptr ? *event : none;
+}
+
+CheckBoxData* checkBoxData(const Widget* widget) {
+  if (widget == nullptr || widget->kind != WidgetKind::checkBox) return nullptr;
+  return dynamic_cast<CheckBoxData*>(widget->extra.get());
 }
 
 bool inside(const Widget* widget, const WidgetEvent* event) {
@@ -43,47 +47,47 @@ void setFlag(Widget* widget, std::uint32_t flag, bool on) {
 
 // Press, release and pointer moves shared by buttons and check boxes: the pressed look
 // follows the pointer while the widget holds the capture.
-std::int32_t pressable(Toolkit& toolkit, Widget* widget, std::int32_t code, WidgetEvent* event) {
+EventResult pressable(Toolkit& toolkit, Widget* widget, std::int32_t code, WidgetEvent* event) {
   switch (code) {
     case press:
       if (toolkit.captureWidget == nullptr) {
         setCapture(toolkit, widget);
         setFlag(widget, pressed, true);
       }
-      return 0;
+      return EventResult::consumed;
     case release:
       setFlag(widget, pressed, false);
       releaseCapture(toolkit);
-      return 0;
+      return EventResult::consumed;
     case mouseMove:
       if (toolkit.captureWidget == widget) setFlag(widget, pressed, inside(widget, event));
-      return 0;
+      return EventResult::consumed;
     default:
-      return 1;
+      return EventResult::passOn;
   }
 }
 
-std::int32_t desktopHandler(Toolkit&, Widget*, std::int32_t, WidgetEvent*) {
-  return 1;
+EventResult desktopHandler(Toolkit&, Widget*, std::int32_t, WidgetEvent*) {
+  return EventResult::passOn;
 }
 
-std::int32_t windowHandler(Toolkit& toolkit, Widget* window, std::int32_t code,
-                           WidgetEvent* event) {
-  if (callApplicationCallback(toolkit, window, code, event) == 0) return 1;
+EventResult windowHandler(Toolkit& toolkit, Widget* window, std::int32_t code, WidgetEvent* event) {
+  if (callApplicationCallback(toolkit, window, code, event) == EventResult::consumed)
+    return EventResult::passOn;
   switch (code) {
     case draw:
       drawFrame(toolkit, window->rect, frameRaised | frameFill);
-      return 0;
+      return EventResult::consumed;
     case press:
       if ((window->flags & draggable) != 0) {
         toolkit.dragX = eventOrNone(event).x;
         toolkit.dragY = eventOrNone(event).y;
         setCapture(toolkit, window);
       }
-      return 0;
+      return EventResult::consumed;
     case release:
       releaseCapture(toolkit);
-      return 0;
+      return EventResult::consumed;
     case mouseMove:
       if (toolkit.captureWidget == window) {
         const Rect origin = window->parent != nullptr ? window->parent->rect : Rect{};
@@ -91,27 +95,28 @@ std::int32_t windowHandler(Toolkit& toolkit, Widget* window, std::int32_t code,
                    saturate(std::int64_t{toolkit.mouse.x} - toolkit.dragX - origin.x),
                    saturate(std::int64_t{toolkit.mouse.y} - toolkit.dragY - origin.y));
       }
-      return 0;
+      return EventResult::consumed;
     default:
-      return 1;
+      return EventResult::passOn;
   }
 }
 
-std::int32_t labelHandler(Toolkit& toolkit, Widget* label, std::int32_t code, WidgetEvent* event) {
-  if (callApplicationCallback(toolkit, label, code, event) == 0) return 1;
+EventResult labelHandler(Toolkit& toolkit, Widget* label, std::int32_t code, WidgetEvent* event) {
+  if (callApplicationCallback(toolkit, label, code, event) == EventResult::consumed)
+    return EventResult::passOn;
   switch (code) {
     case draw:
       drawFrame(toolkit, label->rect, frameFill);
       drawCaption(toolkit, label, label->rect, alignCentreX | alignCentreY);
-      return 0;
+      return EventResult::consumed;
     case press:
       if (toolkit.captureWidget == nullptr) setCapture(toolkit, label);
-      return 0;
+      return EventResult::consumed;
     case release:
       releaseCapture(toolkit);
-      return 0;
+      return EventResult::consumed;
     default:
-      return 1;
+      return EventResult::passOn;
   }
 }
 
@@ -129,12 +134,12 @@ void drawButton(Toolkit& toolkit, const Widget* button) {
   drawCaption(toolkit, button, shifted, centred);
 }
 
-std::int32_t buttonHandler(Toolkit& toolkit, Widget* button, std::int32_t code,
-                           WidgetEvent* event) {
-  if (callApplicationCallback(toolkit, button, code, event) == 0) return 1;
+EventResult buttonHandler(Toolkit& toolkit, Widget* button, std::int32_t code, WidgetEvent* event) {
+  if (callApplicationCallback(toolkit, button, code, event) == EventResult::consumed)
+    return EventResult::passOn;
   if (code == draw) {
     drawButton(toolkit, button);
-    return 0;
+    return EventResult::consumed;
   }
   return pressable(toolkit, button, code, event);
 }
@@ -148,26 +153,28 @@ void drawCheckBox(Toolkit& toolkit, const Widget* checkBox) {
   drawCaption(toolkit, checkBox, caption, alignCentreY);
 }
 
-std::int32_t checkBoxHandler(Toolkit& toolkit, Widget* checkBox, std::int32_t code,
-                             WidgetEvent* event) {
-  if (callApplicationCallback(toolkit, checkBox, code, event) == 0) return 1;
+EventResult checkBoxHandler(Toolkit& toolkit, Widget* checkBox, std::int32_t code,
+                            WidgetEvent* event) {
+  if (callApplicationCallback(toolkit, checkBox, code, event) == EventResult::consumed)
+    return EventResult::passOn;
   if (code == draw) {
     drawCheckBox(toolkit, checkBox);
-    return 0;
+    return EventResult::consumed;
   }
   if (code == release && toolkit.captureWidget == checkBox && inside(checkBox, event)) {
-    setCheckBoxTicked(checkBox, checkBoxTicked(checkBox) ^ 1);
+    setCheckBoxTicked(checkBox, !checkBoxTicked(checkBox));
   }
   return pressable(toolkit, checkBox, code, event);
 }
 
 Widget* createCaptioned(Toolkit& toolkit, Widget* parent, WidgetKind kind, std::int32_t id,
                         std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
-                        WidgetCallback callback, WidgetCallback handler, std::int32_t extraSize,
-                        std::uint32_t flags, std::string_view text) {
+                        WidgetCallback callback, WidgetCallback handler,
+                        std::unique_ptr<KindData> extra, std::uint32_t flags,
+                        std::string_view text) {
   Widget* widget = createWidget(toolkit, parent, kind, id, x, y, w, h, std::move(callback),
-                                std::move(handler), extraSize, flags);
-  setWidgetText(toolkit, widget, text);
+                                std::move(handler), std::move(extra), flags);
+  setWidgetText(widget, text);
   return widget;
 }
 
@@ -176,54 +183,46 @@ Widget* createCaptioned(Toolkit& toolkit, Widget* parent, WidgetKind kind, std::
 Widget* createDesktop(Toolkit& toolkit, std::int32_t id, WidgetCallback callback,
                       std::uint32_t flags) {
   return createWidget(toolkit, nullptr, WidgetKind::desktop, id, 0, 0, 0, 0, std::move(callback),
-                      desktopHandler, 0, flags | catchAll);
+                      desktopHandler, nullptr, flags | catchAll);
 }
 
 Widget* createWindow(Toolkit& toolkit, Widget* parent, std::int32_t id, std::int32_t x,
                      std::int32_t y, std::int32_t w, std::int32_t h, WidgetCallback callback,
                      std::uint32_t flags) {
   return createWidget(toolkit, parent, WidgetKind::window, id, x, y, w, h, std::move(callback),
-                      windowHandler, 0, flags);
+                      windowHandler, nullptr, flags);
 }
 
 Widget* createLabel(Toolkit& toolkit, Widget* parent, std::int32_t id, std::int32_t x,
                     std::int32_t y, std::int32_t w, std::int32_t h, WidgetCallback callback,
                     std::uint32_t flags, std::string_view text) {
   return createCaptioned(toolkit, parent, WidgetKind::label, id, x, y, w, h, std::move(callback),
-                         labelHandler, 0, flags, text);
+                         labelHandler, nullptr, flags, text);
 }
 
 Widget* createButton(Toolkit& toolkit, Widget* parent, std::int32_t id, std::int32_t x,
                      std::int32_t y, std::int32_t w, std::int32_t h, WidgetCallback callback,
                      std::uint32_t flags, std::string_view text) {
   return createCaptioned(toolkit, parent, WidgetKind::button, id, x, y, w, h, std::move(callback),
-                         buttonHandler, 0, flags, text);
+                         buttonHandler, nullptr, flags, text);
 }
 
 Widget* createCheckBox(Toolkit& toolkit, Widget* parent, std::int32_t id, std::int32_t x,
                        std::int32_t y, std::int32_t w, std::int32_t h, WidgetCallback callback,
                        std::uint32_t flags, std::string_view text) {
+  std::unique_ptr<KindData> data(new (std::nothrow) CheckBoxData);
+  if (!data) return nullptr;
   return createCaptioned(toolkit, parent, WidgetKind::checkBox, id, x, y, w, h, std::move(callback),
-                         checkBoxHandler, tickedBytes, flags, text);
+                         checkBoxHandler, std::move(data), flags, text);
 }
 
-std::int32_t checkBoxTicked(const Widget* checkBox) {
-  if (checkBox == nullptr || checkBox->kind != WidgetKind::checkBox ||
-      checkBox->extra.size() < tickedBytes) {
-    return 0;
-  }
-  std::int32_t ticked = 0;
-  std::memcpy(&ticked, checkBox->extra.data(), sizeof ticked);
-  return ticked;
+bool checkBoxTicked(const Widget* checkBox) {
+  const CheckBoxData* data = checkBoxData(checkBox);
+  return data != nullptr && data->ticked;
 }
 
-void setCheckBoxTicked(Widget* checkBox, std::int32_t value) {
-  if (checkBox == nullptr || checkBox->kind != WidgetKind::checkBox ||
-      checkBox->extra.size() < tickedBytes) {
-    return;
-  }
-  const std::int32_t ticked = value != 0 ? 1 : 0;
-  std::memcpy(checkBox->extra.data(), &ticked, sizeof ticked);
+void setCheckBoxTicked(Widget* checkBox, bool ticked) {
+  if (CheckBoxData* data = checkBoxData(checkBox)) data->ticked = ticked;
 }
 
 }  // namespace squish::widgets

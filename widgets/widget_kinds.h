@@ -25,9 +25,14 @@ Widget* createCheckBox(Toolkit& toolkit, Widget* parent, std::int32_t id, std::i
                        std::int32_t y, std::int32_t w, std::int32_t h, WidgetCallback callback,
                        std::uint32_t flags, std::string_view text);
 
-// A check box's state, 0 or 1, kept in its kind data; 0 for anything that is not a check box.
-std::int32_t checkBoxTicked(const Widget* checkBox);
-// Stores 1 when value is nonzero, else 0; does nothing for anything that is not a check box.
-void setCheckBoxTicked(Widget* checkBox, std::int32_t value);
+// A check box's kind data: ticked or not, unticked at creation.
+struct CheckBoxData final : KindData {
+  bool ticked = false;
+};
+
+// A check box's state; false for anything that is not a check box.
+bool checkBoxTicked(const Widget* checkBox);
+// Does nothing for anything that is not a check box.
+void setCheckBoxTicked(Widget* checkBox, bool ticked);
 
 }  // namespace squish::widgets

@@ -10,21 +10,13 @@
 
 #include "widgets/dispatch.h"
 #include "widgets/release_scope.h"
+#include "widgets/sibling_order.h"
 
 namespace squish::widgets {
 
 namespace {
 
-// Kind data above this many bytes is refused rather than allocated.
-constexpr std::int32_t maxExtraSize = 65536;
-
 // ---- Sibling lists ----
-
-Widget* backMost(Widget* widget) {
-  while (widget->nextSibling != nullptr)
-    widget = widget->nextSibling;
-  return widget;
-}
 
 void appendChild(Widget* parent, Widget* child) {
   child->parent = parent;
@@ -68,18 +60,6 @@ void linkAfter(Widget* parent, Widget* widget, Widget* after) {
 }
 
 // ---- Creating and destroying ----
-
-Widget* newWidget(std::int32_t extraSize) {
-  Widget* widget = new (std::nothrow) Widget;
-  if (widget == nullptr) return nullptr;
-  try {
-    widget->extra.assign(static_cast<std::size_t>((std::int64_t{extraSize} + 3) / 4 * 4), 0);
-  } catch (const std::bad_alloc&) {
-    delete widget;
-    return nullptr;
-  }
-  return widget;
-}
 
 // Sends destroy, drops the caption and unlinks one widget whose children are gone. The record
 // waits on the release list until no event is being handled.
@@ -130,7 +110,7 @@ Rect originOf(const Widget* widget) {
 
 Widget* rootWidget(Toolkit& toolkit) {
   if (toolkit.root == nullptr) {
-    toolkit.root = newWidget(0);
+    toolkit.root = new (std::nothrow) Widget;
     if (toolkit.root != nullptr) toolkit.root->flags = visible | catchAll;
   }
   return toolkit.root;
@@ -138,13 +118,11 @@ Widget* rootWidget(Toolkit& toolkit) {
 
 Widget* createWidget(Toolkit& toolkit, Widget* parent, WidgetKind kind, std::int32_t id,
                      std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
-                     WidgetCallback callback, WidgetCallback kindHandler, std::int32_t extraSize,
-                     std::uint32_t flags) {
-  if (extraSize < 0) extraSize = 0;
-  if (extraSize > maxExtraSize) return nullptr;
+                     WidgetCallback callback, WidgetCallback kindHandler,
+                     std::unique_ptr<KindData> extra, std::uint32_t flags) {
   if (parent == nullptr) parent = rootWidget(toolkit);
   if (parent == nullptr || parent->destroyed) return nullptr;
-  Widget* widget = newWidget(extraSize);
+  Widget* widget = new (std::nothrow) Widget;
   if (widget == nullptr) return nullptr;
 
   ReleaseScope scope(toolkit);
@@ -155,7 +133,7 @@ Widget* createWidget(Toolkit& toolkit, Widget* parent, WidgetKind kind, std::int
   widget->flags = flags;
   widget->callback = std::move(callback);
   widget->kindHandler = std::move(kindHandler);
-  widget->extraSize = extraSize;
+  widget->extra = std::move(extra);
   for (const std::int32_t code : {create, moved, resized}) {
     if (widget->destroyed) return nullptr;
     sendEvent(toolkit, widget, code, nullptr);
@@ -163,9 +141,9 @@ Widget* createWidget(Toolkit& toolkit, Widget* parent, WidgetKind kind, std::int
   return widget->destroyed ? nullptr : widget;
 }
 
-std::int32_t destroyWidget(Toolkit& toolkit, Widget* widget) {
-  if (widget == nullptr || widget == toolkit.root || widget->destroyed) return 0;
-  if (toolkit.destroyingTree) return 0;
+bool destroyWidget(Toolkit& toolkit, Widget* widget) {
+  if (widget == nullptr || widget == toolkit.root || widget->destroyed) return false;
+  if (toolkit.destroyingTree) return false;
   ReleaseScope scope(toolkit);
   toolkit.destroyingTree = true;
   markSubtreeDestroyed(widget);
@@ -181,12 +159,12 @@ std::int32_t destroyWidget(Toolkit& toolkit, Widget* widget) {
     current = next;
   }
   toolkit.destroyingTree = false;
-  return -1;
+  return true;
 }
 
 // ---- Ids, captions and data ----
 
-Widget* findChild(Toolkit&, Widget* parent, std::int32_t id) {
+Widget* findChild(Widget* parent, std::int32_t id) {
   if (parent == nullptr) return nullptr;
   for (Widget* child = parent->firstChild; child != nullptr; child = child->nextSibling) {
     if (child->id == id) return child;
@@ -194,33 +172,32 @@ Widget* findChild(Toolkit&, Widget* parent, std::int32_t id) {
   return nullptr;
 }
 
-std::int32_t widgetId(Toolkit&, const Widget* widget) {
+std::int32_t widgetId(const Widget* widget) {
   return widget != nullptr ? widget->id : -1;
 }
 
-void setWidgetText(Toolkit&, Widget* widget, std::string_view text) {
+void setWidgetText(Widget* widget, std::string_view text) {
   if (widget != nullptr) widget->text = std::string(text);
 }
 
-std::optional<std::string_view> widgetText(Toolkit&, const Widget* widget) {
+std::optional<std::string_view> widgetText(const Widget* widget) {
   if (widget == nullptr || !widget->text) return std::nullopt;
   return std::string_view(*widget->text);
 }
 
-void setTextById(Toolkit& toolkit, Widget* parent, std::int32_t id, std::string_view text) {
-  setWidgetText(toolkit, findChild(toolkit, parent, id), text);
+void setTextById(Widget* parent, std::int32_t id, std::string_view text) {
+  setWidgetText(findChild(parent, id), text);
 }
 
-std::span<std::uint8_t> widgetExtra(Toolkit&, Widget* widget) {
-  if (widget == nullptr || widget->extraSize == 0) return {};
-  return widget->extra;
+KindData* widgetExtra(const Widget* widget) {
+  return widget != nullptr ? widget->extra.get() : nullptr;
 }
 
-std::int32_t widgetUserData(Toolkit&, const Widget* widget) {
+std::int32_t widgetUserData(const Widget* widget) {
   return widget != nullptr ? widget->userData : 0;
 }
 
-std::int32_t setWidgetUserData(Toolkit&, Widget* widget, std::int32_t value) {
+std::int32_t setWidgetUserData(Widget* widget, std::int32_t value) {
   if (widget == nullptr) return 0;
   const std::int32_t previous = widget->userData;
   widget->userData = value;
@@ -229,35 +206,35 @@ std::int32_t setWidgetUserData(Toolkit&, Widget* widget, std::int32_t value) {
 
 // ---- Visibility, order and focus ----
 
-std::int32_t showWidget(Toolkit& toolkit, Widget* widget) {
-  if (widget == nullptr) return 0;
+bool showWidget(Toolkit& toolkit, Widget* widget) {
+  if (widget == nullptr) return false;
   widget->flags |= visible;
   activateWidget(toolkit, widget);
-  return -1;
+  return true;
 }
 
-std::int32_t hideWidget(Toolkit&, Widget* widget) {
-  if (widget == nullptr) return 0;
+bool hideWidget(Widget* widget) {
+  if (widget == nullptr) return false;
   widget->flags &= ~std::uint32_t{visible};
-  return -1;
+  return true;
 }
 
-std::int32_t setKeepRaised(Toolkit&, Widget* widget) {
-  if (widget == nullptr) return 0;
+bool setKeepRaised(Widget* widget) {
+  if (widget == nullptr) return false;
   widget->flags |= keepRaised;
-  return -1;
+  return true;
 }
 
-std::int32_t clearKeepRaised(Toolkit&, Widget* widget) {
-  if (widget == nullptr) return 0;
+bool clearKeepRaised(Widget* widget) {
+  if (widget == nullptr) return false;
   widget->flags &= ~std::uint32_t{keepRaised};
-  return -1;
+  return true;
 }
 
 Widget* activateWidget(Toolkit& toolkit, Widget* widget) {
   if (widget == nullptr) return nullptr;
   for (Widget* w = widget; w != nullptr; w = w->parent)
-    bringToFront(toolkit, w);
+    bringToFront(w);
   Widget* previous = toolkit.focusWidget;
   toolkit.focusWidget = widget;
   return previous;
@@ -267,7 +244,7 @@ Widget* focusWidget(Toolkit& toolkit) {
   return toolkit.focusWidget;
 }
 
-Widget* bringToFront(Toolkit&, Widget* widget) {
+Widget* bringToFront(Widget* widget) {
   if (widget == nullptr || widget->parent == nullptr) return widget;
   Widget* parent = widget->parent;
   Widget* front = parent->firstChild;
@@ -277,7 +254,7 @@ Widget* bringToFront(Toolkit&, Widget* widget) {
   return widget;
 }
 
-Widget* sendToBack(Toolkit&, Widget* widget) {
+Widget* sendToBack(Widget* widget) {
   if (widget == nullptr || widget->parent == nullptr || widget->nextSibling == nullptr) {
     return widget;
   }
@@ -287,8 +264,8 @@ Widget* sendToBack(Toolkit&, Widget* widget) {
   return widget;
 }
 
-std::int32_t reorderWidget(Toolkit& toolkit, Widget* widget, std::int32_t how) {
-  if (widget == nullptr || widget->parent == nullptr) return 0;
+void reorderWidget(Widget* widget, std::int32_t how) {
+  if (widget == nullptr || widget->parent == nullptr) return;
   Widget* parent = widget->parent;
   if (how == 1 && widget->prevSibling != nullptr) {
     Widget* before = widget->prevSibling;
@@ -299,56 +276,55 @@ std::int32_t reorderWidget(Toolkit& toolkit, Widget* widget, std::int32_t how) {
     unlink(widget);
     linkAfter(parent, widget, after);
   } else if (how == 2) {
-    bringToFront(toolkit, widget);
+    bringToFront(widget);
   } else if (how == -2) {
-    sendToBack(toolkit, widget);
+    sendToBack(widget);
   }
-  return 0;
 }
 
 // ---- Position and size ----
 
-std::int32_t moveWidget(Toolkit& toolkit, Widget* widget, std::int32_t x, std::int32_t y) {
-  if (widget == nullptr) return 0;
+bool moveWidget(Toolkit& toolkit, Widget* widget, std::int32_t x, std::int32_t y) {
+  if (widget == nullptr) return false;
   const Rect origin = originOf(widget->parent);
   const std::int32_t dx = saturate(std::int64_t{x} + origin.x - widget->rect.x);
   const std::int32_t dy = saturate(std::int64_t{y} + origin.y - widget->rect.y);
   offsetSubtree(widget, dx, dy);
   sendEvent(toolkit, widget, moved, nullptr);
-  return -1;
+  return true;
 }
 
-std::int32_t resizeWidget(Toolkit& toolkit, Widget* widget, std::int32_t w, std::int32_t h) {
-  if (widget == nullptr || w < 1 || h < 1) return 0;
+bool resizeWidget(Toolkit& toolkit, Widget* widget, std::int32_t w, std::int32_t h) {
+  if (widget == nullptr || w < 1 || h < 1) return false;
   setRectSize(widget->rect, w, h);
   sendEvent(toolkit, widget, resized, nullptr);
-  return -1;
+  return true;
 }
 
-std::int32_t setWidgetRect(Toolkit& toolkit, Widget* widget, std::int32_t x, std::int32_t y,
-                           std::int32_t w, std::int32_t h) {
-  if (widget == nullptr || w <= 0 || h <= 0) return 0;
+bool setWidgetRect(Toolkit& toolkit, Widget* widget, std::int32_t x, std::int32_t y, std::int32_t w,
+                   std::int32_t h) {
+  if (widget == nullptr || w <= 0 || h <= 0) return false;
   moveWidget(toolkit, widget, x, y);
   resizeWidget(toolkit, widget, w, h);
-  return -1;
+  return true;
 }
 
-std::int32_t widgetRect(Toolkit&, const Widget* widget, Rect& out) {
+bool widgetRect(const Widget* widget, Rect& out) {
   out = originOf(widget);
-  return widget != nullptr ? -1 : 0;
+  return widget != nullptr;
 }
 
-std::int32_t parentRect(Toolkit& toolkit, const Widget* widget, Rect& out) {
-  return widgetRect(toolkit, widget != nullptr ? widget->parent : nullptr, out);
+bool parentRect(const Widget* widget, Rect& out) {
+  return widgetRect(widget != nullptr ? widget->parent : nullptr, out);
 }
 
-std::int32_t clientRect(Toolkit&, const Widget* widget, Rect& out) {
+bool clientRect(const Widget* widget, Rect& out) {
   if (widget == nullptr) {
     out = Rect{};
-    return 0;
+    return false;
   }
   out = Rect{0, 0, widget->rect.w, widget->rect.h};
-  return -1;
+  return true;
 }
 
 }  // namespace squish::widgets

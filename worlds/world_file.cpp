@@ -77,7 +77,8 @@ std::string prepareText(std::string_view text) {
       i = close;
       continue;
     }
-    if (text.substr(i, 2) == "-0" && endsNumber(text, i + 2)) {
+    const bool exponentSign = i > 0 && (text[i - 1] == 'e' || text[i - 1] == 'E');
+    if (!exponentSign && text.substr(i, 2) == "-0" && endsNumber(text, i + 2)) {
       out.append("-0.0");
       i += 2;
       continue;
@@ -141,7 +142,7 @@ bool readFloat(const Where& where, const Scalar& value, float& out, Problem& pro
       const char* end = value.text.data() + value.text.size();
       const auto result = std::from_chars(value.text.data(), end, out);
       if (result.ec == std::errc::result_out_of_range) {
-        return problem.report(placeOf(where), "is out of the range of a float (write Infinity)");
+        return problem.report(placeOf(where), "is out of the range of a float");
       }
       return result.ec == std::errc{} || problem.report(placeOf(where), "must be a number");
     }
@@ -252,18 +253,10 @@ class WorldWalk {
     if (depth == 0 && array) return problem_.report("", "must be a JSON object");
     if (depth == 1) {
       const std::string& name = levels_[0].key;
-      const bool wantsArray = name == "atoms" || name == "bonds" || name == "palette";
-      const bool wantsObject = name == "settings" || name == "random" || name == "panel";
-      if (!wantsArray && !wantsObject) return problem_.report(path(), "unknown entry");
-      if (array != wantsArray) {
-        return problem_.report(path(), wantsArray ? "must be an array" : "must be an object");
-      }
-      if (std::find(got_.containers.begin(), got_.containers.end(), name) !=
-              got_.containers.end() ||
-          got_.top.contains(name)) {
-        return problem_.report(path(), "is given twice");
-      }
-      got_.containers.push_back(name);
+      const Holds holds = holdsOf(name);
+      if (holds == Holds::value) return problem_.report(path(), "unknown entry");
+      if (array != (holds == Holds::array)) return wrongContainer(holds);
+      if (!noteContainer(name)) return false;
     } else if (depth == 2 && !inPanel()) {
       if (!array || !inRows()) return problem_.report(path(), "must be a number");
       row_.clear();
@@ -280,6 +273,19 @@ class WorldWalk {
     levels_.pop_back();
     if (levels_.size() == 2 && inRows()) return finishRow();
     return true;
+  }
+
+  // What a top-level entry holds.
+  enum class Holds : std::uint8_t { value, array, object };
+  static Holds holdsOf(std::string_view name) {
+    if (name == "atoms" || name == "bonds" || name == "palette") return Holds::array;
+    if (name == "settings" || name == "random" || name == "panel") return Holds::object;
+    return Holds::value;
+  }
+
+  bool wrongContainer(Holds holds) {
+    return problem_.report(path(),
+                           holds == Holds::array ? "must be an array" : "must be an object");
   }
 
   bool inPanel() const { return levels_.size() >= 2 && levels_[0].key == "panel"; }
@@ -302,16 +308,21 @@ class WorldWalk {
     return problem_.report(path(), "must be an array of numbers");
   }
 
+  // Entries that hold an array or object never reach the scalars of `top`, and the reverse.
   bool topValue(Scalar scalar) {
     const std::string& name = levels_[0].key;
+    if (name == "panel" && scalar.type == Scalar::Type::null) return noteContainer(name);
+    const Holds holds = holdsOf(name);
+    if (holds != Holds::value) return wrongContainer(holds);
+    return keyed(got_.top, std::move(scalar));
+  }
+
+  bool noteContainer(const std::string& name) {
     if (std::find(got_.containers.begin(), got_.containers.end(), name) != got_.containers.end()) {
       return problem_.report(path(), "is given twice");
     }
-    if (name == "panel" && scalar.type == Scalar::Type::null) {
-      got_.containers.push_back(name);
-      return true;
-    }
-    return keyed(got_.top, std::move(scalar));
+    got_.containers.push_back(name);
+    return true;
   }
 
   bool keyed(std::map<std::string, Scalar, std::less<>>& into, Scalar scalar) {
@@ -452,14 +463,18 @@ class WorldCheck {
     return true;
   }
 
+  static bool isSettingName(std::string_view name) {
+    return name == "showAtoms" || name == "showBonds" ||
+           std::any_of(sim::physicsSettings.begin(), sim::physicsSettings.end(),
+                       [name](const sim::PhysicsSetting& s) { return s.dumpName == name; });
+  }
+
   bool readSettings(sim::SimSettings& settings) {
-    std::size_t used = 0;
     for (const sim::PhysicsSetting& setting : sim::physicsSettings) {
       const std::string where = "settings." + std::string(setting.dumpName);
       const auto found = got_.settings.find(setting.dumpName);
       if (found == got_.settings.end()) return problem_.report(where, "is missing");
       if (!readFloat(where, found->second, settings.*setting.field, problem_)) return false;
-      ++used;
     }
     for (const auto& [name, flag] : {std::pair{"showAtoms", &sim::SimSettings::showAtoms},
                                      std::pair{"showBonds", &sim::SimSettings::showBonds}}) {
@@ -471,15 +486,10 @@ class WorldCheck {
         return false;
       }
       settings.*flag = static_cast<std::int32_t>(value);
-      ++used;
     }
-    if (used != got_.settings.size()) {
-      for (const auto& [name, value] : got_.settings) {
-        const bool physics = std::any_of(sim::physicsSettings.begin(), sim::physicsSettings.end(),
-                                         [&](const auto& s) { return s.dumpName == name; });
-        if (!physics && name != "showAtoms" && name != "showBonds") {
-          return problem_.report("settings." + name, "unknown setting");
-        }
+    for (const auto& entry : got_.settings) {
+      if (!isSettingName(entry.first)) {
+        return problem_.report("settings." + entry.first, "unknown setting");
       }
     }
     return true;
@@ -498,7 +508,8 @@ class WorldCheck {
     const std::string capacityName = std::string(name.substr(0, 4)) + "Capacity";
     std::int64_t counted = 0;
     std::int64_t capacity = 0;
-    if (!readCount(countName, most, counted) || !readCount(capacityName, 2 * most, capacity)) {
+    // The world's own limits: a count of at most `most`, a capacity below twice that.
+    if (!readCount(countName, most, counted) || !readCount(capacityName, 2 * most - 1, capacity)) {
       return false;
     }
     if (capacity < counted || capacity < 1) {
@@ -576,14 +587,15 @@ class WorldCheck {
   }
 
   bool readRest(SavedWorld& world) {
-    bool quit = false;
-    if (!readFlag("paused", world.paused) || !readFlag("quit", quit)) return false;
+    // What the run was doing when saved is checked but not taken: the loading run goes on.
+    bool flag = false;
+    if (!readFlag("paused", flag) || !readFlag("quit", flag)) return false;
     for (const std::string_view name : {"frame", "steps", "heldAtom"}) {
       const auto found = got_.top.find(name);
-      std::int64_t ignored = 0;
+      std::int64_t number = 0;
       if (found != got_.top.end() &&
           !readWhole(std::string(name), found->second, 0, std::numeric_limits<std::int64_t>::max(),
-                     ignored, problem_)) {
+                     number, problem_)) {
         return false;
       }
     }

@@ -33,7 +33,6 @@ struct SavedWorld {
   // scene build would.
   std::optional<display::RandomGenerator> random;
   std::array<std::uint32_t, 256> palette{};
-  bool paused = false;
 };
 
 std::string formatWorldFile(const RunSummary& run, const sim::SimSettings& settings,

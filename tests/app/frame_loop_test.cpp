@@ -130,8 +130,8 @@ TEST(FrameLoop, PressGrabsHeldAtomFollowsRightButtonMovesNeighboursReleaseLetsGo
 
   // The right button: atom 2's bond partners (1 and 3) get its velocity.
   runFrameWith(program, atFrame(program, mouseOnAtom(world, 2)));
-  const float worldX = static_cast<float>(program.frame().mouseX - 320);
-  const float worldY = static_cast<float>(480 - program.frame().mouseY);
+  const float worldX = static_cast<float>(program.frame().mouse.value().x - 320);
+  const float worldY = static_cast<float>(480 - program.frame().mouse.value().y);
   const std::int32_t picked = sim::pickAtom(world, program.settings(), worldX, worldY);
   ASSERT_EQ(picked, 2);
   expected = world;
@@ -152,9 +152,9 @@ TEST(FrameLoop, BrokenBondsStillCarryTheRightButtonDrag) {
   sim::freeBond(world, 2);  // 2-3 broken; its slot still names both atoms
   runFrameWith(program, atFrame(program, mouseOnAtom(world, 3)));
   sim::World expected = world;
-  const sim::Vec2 pull{
-      static_cast<float>(program.frame().mouseX - 320) - expected.atoms()[3].pos.x,
-      static_cast<float>(480 - program.frame().mouseY) - expected.atoms()[3].pos.y};
+  const display::MouseState mouse = program.frame().mouse.value();
+  const sim::Vec2 pull{static_cast<float>(mouse.x - 320) - expected.atoms()[3].pos.x,
+                       static_cast<float>(480 - mouse.y) - expected.atoms()[3].pos.y};
   expected.velocity(3) = pull;
   expected.velocity(2) = pull;
   sim::stepWorld(expected, program.settings());
@@ -174,8 +174,7 @@ TEST(FrameLoop, PointerOutsideTheWindowOrOverThePanelTouchesNoAtom) {
   runFrameWith(program, atFrame(program, "mouse -5 -5"));
   runFrameWith(program, atFrame(program, "down left"));
   runFrameWith(program, atFrame(program, "mouse 700 100"));
-  EXPECT_EQ(program.frame().mouseX, -1);
-  EXPECT_EQ(program.frame().mouseButtons, -1);
+  EXPECT_FALSE(program.frame().mouse);
   EXPECT_EQ(program.frame().heldAtom, 0);
   runFrameWith(program, atFrame(program, "up left"));
 
@@ -223,8 +222,7 @@ TEST(FrameLoop, SpaceTypedIntoAFocusedFieldGivesNoKick) {
   sim::stepWorld(expected, program.settings());
   runFrameWith(program, atFrame(program, "char 32"));
   expectSameWorld(expected, program.world());
-  EXPECT_NE(panel::fieldText(program.toolkit(), program.panel().panelWindow, panel::fieldIdBase + 1)
-                .find(' '),
+  EXPECT_NE(panel::fieldText(program.panel().panelWindow, panel::fieldIdBase + 1).find(' '),
             std::string::npos);
 }
 
@@ -239,9 +237,9 @@ TEST(FrameLoop, EscapeOpensThePanelFilledFromTheSettings) {
   EXPECT_NE(window->flags & widgets::visible, 0u);
   EXPECT_EQ(window->rect.x, 4);
   EXPECT_EQ(window->rect.y, 4);
-  EXPECT_EQ(panel::fieldText(program.toolkit(), window, panel::fieldIdBase + 1), "6");
-  EXPECT_EQ(panel::fieldText(program.toolkit(), window, panel::fieldIdBase + 2), "10");
-  EXPECT_EQ(panel::isChecked(program.toolkit(), window, panel::showAtomsId), 1);
+  EXPECT_EQ(panel::fieldText(window, panel::fieldIdBase + 1), "6");
+  EXPECT_EQ(panel::fieldText(window, panel::fieldIdBase + 2), "10");
+  EXPECT_EQ(panel::isChecked(window, panel::showAtomsId), 1);
   runFrameWith(program, atFrame(program, "keyup 1"));
   runFrameWith(program, atFrame(program, "mouse 600 401"));
   EXPECT_NE(window->flags & widgets::visible, 0u);

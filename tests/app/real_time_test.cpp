@@ -91,7 +91,7 @@ TEST(RealTime, RestartKeyRebuildsButKeysTypedIntoAFocusedFieldDoNothingElse) {
   EXPECT_TRUE(dumpSays(program, "\"frame\": 14,\n  \"steps\": 13,"));
   EXPECT_EQ(program.world().atomCount(), atoms);
   const std::string field =
-      panel::fieldText(program.toolkit(), program.panel().panelWindow, panel::fieldIdBase + 1);
+      panel::fieldText(program.panel().panelWindow, panel::fieldIdBase + 1);
   EXPECT_NE(field.find("pnr+-"), std::string::npos) << field;
 }
 

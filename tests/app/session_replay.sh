@@ -81,4 +81,28 @@ fi
 world=$(ls squish-*.world.json | head -n 1)
 "$headless" --load "$world" --frames 1 --dump loaded.json
 grep -q '"showBonds": 0' loaded.json || { echo "FAIL: the saved world lost the panel's setting"; exit 1; }
-echo "ok: a session of $passes passes replayed to the same dump; its world file loads"
+
+# The window starts from it paused, F5 saves it again and F6 loads that back.
+mv "$world" session.world.json
+"$squish" --load session.world.json --paused --dump again.json &
+pid=$!
+window=$(timeout 20 xdotool search --sync --name '^squish$' | head -n 1)
+xdotool windowfocus --sync "$window"
+sleep 0.5
+xdotool key --window "$window" F5
+sleep 0.5
+xdotool key --window "$window" F6
+sleep 0.5
+xdotool keydown --window "$window" ctrl keydown --window "$window" q
+sleep 0.2
+xdotool keyup --window "$window" q keyup --window "$window" ctrl 2>/dev/null || true
+for _ in $(seq 1 100); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+wait "$pid" || { echo "FAIL: squish --load ended badly"; exit 1; }
+pid=
+ls squish-*.world.json > /dev/null 2>&1 || { echo "FAIL: F5 saved no world file"; exit 1; }
+grep -q '"showBonds": 0' again.json || { echo "FAIL: squish --load did not start from the world"; exit 1; }
+grep -q '"steps": 0,' again.json || { echo "FAIL: the loaded world did not stay paused"; exit 1; }
+echo "ok: a session of $passes passes replayed to the same dump; its world file loads, also in the window"

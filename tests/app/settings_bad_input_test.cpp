@@ -41,7 +41,7 @@ class Program {
   void applyToEveryField(const std::string& text) {
     showPanel();
     for (std::int32_t n = 1; n <= panel::rowCount; ++n) {
-      panel::setFieldText(program_.toolkit(), program_.panel().panelWindow, panel::fieldIdBase + n,
+      panel::setFieldText(program_.panel().panelWindow, panel::fieldIdBase + n,
                           text);
     }
     clickApply();
@@ -50,7 +50,7 @@ class Program {
   // The panel filled from the settings, one field changed, then Apply.
   void applyToField(std::int32_t row, const std::string& text) {
     showPanel();
-    panel::setFieldText(program_.toolkit(), program_.panel().panelWindow, panel::fieldIdBase + row,
+    panel::setFieldText(program_.panel().panelWindow, panel::fieldIdBase + row,
                         text);
     clickApply();
   }
@@ -58,7 +58,7 @@ class Program {
   // A frame for the press and one for the release.
   void clickApply() {
     const widgets::Rect apply =
-        widgets::findChild(program_.toolkit(), program_.panel().panelWindow, panel::applyId)->rect;
+        widgets::findChild(program_.panel().panelWindow, panel::applyId)->rect;
     send(display::MessageKind::pointerMove, apply.x + 2, apply.y + 2);
     send(display::MessageKind::buttonDown, 1);
     program_.runFrame();

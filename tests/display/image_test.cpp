@@ -70,7 +70,7 @@ TEST_F(Images, GetImageCutsACellWithItsHeader) {
   const ImageBuffer sheetSource = numbered(96, 128);
   ImageBuffer sheet = sheetSource;
   std::vector<std::uint8_t> glyph(52, 0xEE);
-  ASSERT_EQ(getImage(screen, sheet, 0, 0, 5, 7, glyph), 0);
+  ASSERT_TRUE(getImage(screen, sheet, 0, 0, 5, 7, glyph));
   EXPECT_EQ(glyph[0], 6 << 3 | 1);
   EXPECT_EQ(glyph[2], 8);
   for (std::int32_t r = 0; r < 8; ++r) {
@@ -79,16 +79,16 @@ TEST_F(Images, GetImageCutsACellWithItsHeader) {
     }
   }
   std::vector<std::uint8_t> reversed(52, 0);
-  ASSERT_EQ(getImage(screen, sheet, 95, 127, 90, 120, reversed), 0);
+  ASSERT_TRUE(getImage(screen, sheet, 95, 127, 90, 120, reversed));
   EXPECT_EQ(reversed[4], sheet[4 + 120 * 96 + 90]);
   EXPECT_EQ(reversed[51], sheet[4 + 127 * 96 + 95]);
 
   // Not wholly inside the source, or a destination too small: nothing written.
   std::vector<std::uint8_t> untouched(52, 0xEE);
-  EXPECT_EQ(getImage(screen, sheet, 91, 0, 96, 7, untouched), 1);
-  EXPECT_EQ(getImage(screen, sheet, -1, 0, 4, 7, untouched), 1);
+  EXPECT_FALSE(getImage(screen, sheet, 91, 0, 96, 7, untouched));
+  EXPECT_FALSE(getImage(screen, sheet, -1, 0, 4, 7, untouched));
   std::vector<std::uint8_t> small(51, 0xEE);
-  EXPECT_EQ(getImage(screen, sheet, 0, 0, 5, 7, small), 1);
+  EXPECT_FALSE(getImage(screen, sheet, 0, 0, 5, 7, small));
   EXPECT_EQ(std::count(untouched.begin(), untouched.end(), 0xEE), 52);
   EXPECT_EQ(std::count(small.begin(), small.end(), 0xEE), 51);
   EXPECT_EQ(sheet, sheetSource);
@@ -96,9 +96,9 @@ TEST_F(Images, GetImageCutsACellWithItsHeader) {
   // From the work page.
   screen.pages[0][479 * 640 + 639] = 42;
   std::vector<std::uint8_t> corner(5, 0);
-  ASSERT_EQ(getImage(screen, workPage, 639, 479, 639, 479, corner), 0);
+  ASSERT_TRUE(getImage(screen, workPage, 639, 479, 639, 479, corner));
   EXPECT_EQ(corner[4], 42);
-  EXPECT_EQ(getImage(screen, workPage, 639, 479, 640, 479, corner), 1);
+  EXPECT_FALSE(getImage(screen, workPage, 639, 479, 640, 479, corner));
 }
 
 TEST_F(Images, PutImageCombinesInEveryMode) {
@@ -118,7 +118,7 @@ TEST_F(Images, PutImageCombinesInEveryMode) {
   };
   for (const Expected& e : cases) {
     clearPage(screen, 0x3C);
-    EXPECT_EQ(putImage(screen, workPage, 10, 20, source, e.mode), 0);
+    EXPECT_TRUE(putImage(screen, workPage, 10, 20, source, e.mode));
     for (std::int32_t c = 0; c < 3; ++c) {
       EXPECT_EQ(pixelAt(screen, 0, 10 + c, 20), e.pixels[c]) << "mode " << e.mode;
     }
@@ -126,7 +126,7 @@ TEST_F(Images, PutImageCombinesInEveryMode) {
     EXPECT_EQ(pixelAt(screen, 0, 10, 21), 0x3C);
   }
   clearPage(screen, 0x3C);
-  EXPECT_EQ(putImage(screen, workPage, 10, 20, source, 6), 1);
+  EXPECT_FALSE(putImage(screen, workPage, 10, 20, source, 6));
   EXPECT_EQ(pixelAt(screen, 0, 11, 20), 0x3C);
 }
 
@@ -176,14 +176,14 @@ TEST_F(Images, SourceRectangleIsOrderedAndKeptWithinTheSource) {
 TEST_F(Images, PutImageRefusesOtherPixelSizesAndShortBlocks) {
   std::vector<std::uint8_t> source(4 + 4, 7);
   writeImageHeader(source, 2, 2, 2);
-  EXPECT_EQ(putImage(screen, workPage, 0, 0, source, copy), 1);
+  EXPECT_FALSE(putImage(screen, workPage, 0, 0, source, copy));
   writeImageHeader(source, 0, 2, 2);
-  EXPECT_EQ(putImage(screen, workPage, 0, 0, source, copy), 0);
+  EXPECT_TRUE(putImage(screen, workPage, 0, 0, source, copy));
   EXPECT_EQ(pixelAt(screen, 0, 1, 1), 7);
   writeImageHeader(source, 1, 3, 2);
-  EXPECT_EQ(putImage(screen, workPage, 5, 5, source, copy), 1);
-  EXPECT_EQ(putImage(screen, workPage, 5, 5, std::span<const std::uint8_t>(source).first(3), copy),
-            1);
+  EXPECT_FALSE(putImage(screen, workPage, 5, 5, source, copy));
+  EXPECT_FALSE(
+      putImage(screen, workPage, 5, 5, std::span<const std::uint8_t>(source).first(3), copy));
   EXPECT_EQ(pixelAt(screen, 0, 5, 5), 0);
 }
 

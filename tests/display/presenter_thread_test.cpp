@@ -49,8 +49,7 @@ TEST(PresenterThread, PassesInterleaveWithDrawingAndPolling) {
       getPalette(screen, words);
       setPalette(screen, words);
     }
-    std::int32_t x, y, wheel, buttons;
-    readMouse(screen, x, y, wheel, buttons);
+    readMouse(screen);
     isKeyDown(screen, 1);
     if (!readKeyString(screen).empty()) ++keysRead;
     ++frames;

@@ -151,8 +151,8 @@ TEST(Screen, OperationsWithoutAScreenDoNothing) {
   EXPECT_TRUE(createImage(screen, 4, 4, 1).empty());
   std::vector<std::uint8_t> image(4 + 16, 0);
   writeImageHeader(image, 1, 4, 4);
-  EXPECT_EQ(putImage(screen, workPage, 0, 0, image, copy), 1);
-  EXPECT_EQ(getImage(screen, image, 0, 0, 1, 1, image), 1);
+  EXPECT_FALSE(putImage(screen, workPage, 0, 0, image, copy));
+  EXPECT_FALSE(getImage(screen, image, 0, 0, 1, 1, image));
   EXPECT_EQ(loadImageMemory(screen, testing::makeBmp(1, 1, 8, 1, {0}), image), notPossible);
   EXPECT_FALSE(screen.isOpen);
   EXPECT_TRUE(screen.pages.empty());

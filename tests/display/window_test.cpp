@@ -154,8 +154,11 @@ void waitForPresenter(Screen& screen) {
 // Polls until the pointer reads at (x, y), for up to two seconds.
 bool pointerReadsAt(Screen& screen, std::int32_t x, std::int32_t y, std::int32_t& buttons) {
   for (int i = 0; i < 200; ++i) {
-    std::int32_t px, py, wheel;
-    if (readMouse(screen, px, py, wheel, buttons) == 0 && px == x && py == y) return true;
+    const std::optional<MouseState> mouse = readMouse(screen);
+    if (mouse && mouse->x == x && mouse->y == y) {
+      buttons = mouse->buttons;
+      return true;
+    }
     std::this_thread::sleep_for(10ms);
   }
   return false;

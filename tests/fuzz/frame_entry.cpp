@@ -73,7 +73,7 @@ class Driver {
     widgets::Widget* window = program_.panel().panelWindow;
     if (window == nullptr) return false;
     widgets::Widget* widget =
-        id == panel::windowId ? window : widgets::findChild(program_.toolkit(), window, id);
+        id == panel::windowId ? window : widgets::findChild(window, id);
     if (widget == nullptr) return false;
     x = widget->rect.x + widget->rect.w / 2;
     y = widget->rect.y + (id == panel::windowId ? 2 : widget->rect.h / 2);
@@ -104,7 +104,7 @@ class Driver {
       for (std::uint8_t n = in_.byte() % 24; n > 0; --n)
         text.push_back(static_cast<char>(in_.byte()));
     }
-    panel::setFieldText(program_.toolkit(), program_.panel().panelWindow, panel::fieldIdBase + row,
+    panel::setFieldText(program_.panel().panelWindow, panel::fieldIdBase + row,
                         text);
     clickWidget(panel::applyId);
   }

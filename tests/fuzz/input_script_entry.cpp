@@ -34,8 +34,7 @@ void requireSortedByFrame(const headless::InputScript& script) {
 }
 
 void pollInput(display::Screen& screen) {
-  std::int32_t x = 0, y = 0, wheel = 0, buttons = 0;
-  display::readMouse(screen, x, y, wheel, buttons);
+  display::readMouse(screen);
   display::readKeyString(screen);
   display::isKeyDown(screen, 1);
 }

@@ -75,9 +75,7 @@ struct PanelHarness {
     for (char c : keys)
       widgets::dispatchKey(toolkit, nullptr, static_cast<std::uint8_t>(c));
   }
-  widgets::Widget* child(std::int32_t id) {
-    return widgets::findChild(toolkit, panel.panelWindow, id);
-  }
+  widgets::Widget* child(std::int32_t id) { return widgets::findChild(panel.panelWindow, id); }
   bool windowVisible() const {
     return panel.panelWindow != nullptr && (panel.panelWindow->flags & widgets::visible) != 0;
   }

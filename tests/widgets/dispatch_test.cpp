@@ -15,13 +15,13 @@ namespace {
 using DispatchTest = WidgetFixture;
 
 TEST_F(DispatchTest, APressOnEmptySpaceLandsOnTheRootAndIsNotTaken) {
-  EXPECT_EQ(dispatchMouse(toolkit, nullptr, 100, 100, 0, 1), 0);
+  EXPECT_EQ(dispatchMouse(toolkit, nullptr, 100, 100, 0, 1), EventResult::passOn);
   EXPECT_EQ(focusWidget(toolkit), rootWidget(toolkit));
-  EXPECT_EQ(dispatchKey(toolkit, nullptr, ' '), 1);
+  EXPECT_EQ(dispatchKey(toolkit, nullptr, ' '), EventResult::passOn);
 
   // A window under the pointer takes it even when it consumes nothing.
   createWindow(toolkit, nullptr, 0, 50, 50, 100, 100, nullptr, visible);
-  EXPECT_EQ(dispatchMouse(toolkit, nullptr, 100, 100, 0, 0), 1);
+  EXPECT_EQ(dispatchMouse(toolkit, nullptr, 100, 100, 0, 0), EventResult::consumed);
 }
 
 TEST_F(DispatchTest, APointerOutsideTheWindowChangesNothing) {
@@ -29,7 +29,7 @@ TEST_F(DispatchTest, APointerOutsideTheWindowChangesNothing) {
   createLabel(toolkit, nullptr, 1, 0, 0, 200, 200, log.callback(), visible, "");
   dispatchMouse(toolkit, nullptr, 10, 10, 0, 0);
   log.clear();
-  EXPECT_EQ(dispatchMouse(toolkit, nullptr, -1, -1, 0, 1), 1);
+  EXPECT_EQ(dispatchMouse(toolkit, nullptr, -1, -1, 0, 1), EventResult::consumed);
   EXPECT_EQ(toolkit.mouse.x, 10);
   EXPECT_EQ(toolkit.mouse.buttons, 0);
   // The press made outside is seen at the first call inside.
@@ -113,7 +113,7 @@ TEST_F(DispatchTest, FocusGoesToThePressedWidgetUnlessSomethingHoldsTheCapture) 
   // A hidden focus widget still gets keys; an explicit target overrides the focus.
   EventLog log;
   a->callback = log.callback();
-  hideWidget(toolkit, a);
+  hideWidget(a);
   dispatchKey(toolkit, nullptr, 'k');
   EXPECT_EQ(log.count(1, keyTyped), 2);
   EXPECT_EQ(toolkit.event.key, 'k');
@@ -168,21 +168,21 @@ TEST_F(DispatchTest, ACheckBoxTogglesOnEachClickInsideItsArea) {
   EventLog log;
   Widget* box =
       createCheckBox(toolkit, nullptr, 5, 8, 248, 60, 16, log.callback(), visible, "Show Atoms");
-  EXPECT_EQ(checkBoxTicked(box), 0);
+  EXPECT_FALSE(checkBoxTicked(box));
   dispatchMouse(toolkit, nullptr, 60, 262, 0, 1);
   dispatchMouse(toolkit, nullptr, 60, 262, 0, 0);
-  EXPECT_EQ(checkBoxTicked(box), 1);
+  EXPECT_TRUE(checkBoxTicked(box));
   EXPECT_EQ(log.count(5, click), 2);
   dispatchMouse(toolkit, nullptr, 9, 249, 0, 1);
   dispatchMouse(toolkit, nullptr, 9, 249, 0, 0);
-  EXPECT_EQ(checkBoxTicked(box), 0);
+  EXPECT_FALSE(checkBoxTicked(box));
   // Released outside: no toggle.
   dispatchMouse(toolkit, nullptr, 9, 249, 0, 1);
   dispatchMouse(toolkit, nullptr, 90, 249, 0, 0);
-  EXPECT_EQ(checkBoxTicked(box), 0);
-  setCheckBoxTicked(box, 42);
-  EXPECT_EQ(checkBoxTicked(box), 1);
-  EXPECT_EQ(checkBoxTicked(nullptr), 0);
+  EXPECT_FALSE(checkBoxTicked(box));
+  setCheckBoxTicked(box, true);
+  EXPECT_TRUE(checkBoxTicked(box));
+  EXPECT_FALSE(checkBoxTicked(nullptr));
 }
 
 TEST_F(DispatchTest, AnyPointerPositionOrKeyCodeIsSafe) {

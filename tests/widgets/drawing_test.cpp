@@ -72,7 +72,7 @@ TEST_F(DrawingTest, ACheckBoxDrawsItsSquareCentredVerticallyAndCrossedWhenTicked
       ASSERT_EQ(pixel(x, y), edge ? 0 : 3) << x << "," << y;
     }
   }
-  setCheckBoxTicked(box, 1);
+  setCheckBoxTicked(box, true);
   drawWidgets(toolkit, nullptr);
   EXPECT_EQ(pixel(9, 251), 0);
   EXPECT_EQ(pixel(17, 259), 0);
@@ -107,12 +107,12 @@ TEST_F(DrawingTest, AHeldButtonIsSunkenWithItsCaptionOnePixelDownAndRight) {
 
 TEST_F(DrawingTest, KeepRaisedButtonsIgnoreThePressedLook) {
   Widget* button = createButton(toolkit, nullptr, 1, 8, 8, 60, 16, nullptr, visible, "");
-  setKeepRaised(toolkit, button);
+  setKeepRaised(button);
   dispatchMouse(toolkit, nullptr, 20, 15, 0, 1);
   drawWidgets(toolkit, nullptr);
   EXPECT_NE(button->flags & pressed, 0u);
   EXPECT_EQ(pixel(8, 8), 15);
-  clearKeepRaised(toolkit, button);
+  clearKeepRaised(button);
   drawWidgets(toolkit, nullptr);
   EXPECT_EQ(pixel(8, 8), 0);
 }
@@ -121,16 +121,17 @@ TEST_F(DrawingTest, ParentsDrawBeforeChildrenAndSiblingsBackToFront) {
   std::vector<std::int32_t> drawn;
   auto callback = [&](Toolkit&, Widget* w, std::int32_t code, WidgetEvent*) {
     if (code == draw) drawn.push_back(w->id);
-    return 1;
+    return EventResult::passOn;
   };
   Widget* top = createWidget(toolkit, nullptr, WidgetKind::window, 1, 0, 0, 9, 9, callback, nullptr,
-                             0, visible);
-  createWidget(toolkit, top, WidgetKind::label, 2, 0, 0, 9, 9, callback, nullptr, 0, visible);
-  Widget* b =
-      createWidget(toolkit, top, WidgetKind::label, 3, 0, 0, 9, 9, callback, nullptr, 0, visible);
-  createWidget(toolkit, b, WidgetKind::label, 4, 0, 0, 9, 9, callback, nullptr, 0, visible);
-  createWidget(toolkit, top, WidgetKind::label, 5, 0, 0, 9, 9, callback, nullptr, 0, 0);
-  createWidget(toolkit, nullptr, WidgetKind::window, 6, 0, 0, 9, 9, callback, nullptr, 0, visible);
+                             nullptr, visible);
+  createWidget(toolkit, top, WidgetKind::label, 2, 0, 0, 9, 9, callback, nullptr, nullptr, visible);
+  Widget* b = createWidget(toolkit, top, WidgetKind::label, 3, 0, 0, 9, 9, callback, nullptr,
+                           nullptr, visible);
+  createWidget(toolkit, b, WidgetKind::label, 4, 0, 0, 9, 9, callback, nullptr, nullptr, visible);
+  createWidget(toolkit, top, WidgetKind::label, 5, 0, 0, 9, 9, callback, nullptr, nullptr, 0);
+  createWidget(toolkit, nullptr, WidgetKind::window, 6, 0, 0, 9, 9, callback, nullptr, nullptr,
+               visible);
   drawWidgets(toolkit, nullptr);
   EXPECT_EQ(drawn, (std::vector<std::int32_t>{6, 1, 3, 4, 2}));
 
@@ -138,7 +139,7 @@ TEST_F(DrawingTest, ParentsDrawBeforeChildrenAndSiblingsBackToFront) {
   drawWidgets(toolkit, b);
   EXPECT_EQ(drawn, (std::vector<std::int32_t>{3, 4}));
   drawn.clear();
-  hideWidget(toolkit, top);
+  hideWidget(top);
   drawWidgets(toolkit, nullptr);
   EXPECT_EQ(drawn, (std::vector<std::int32_t>{6}));
 }

@@ -14,6 +14,11 @@ namespace {
 
 using TextFieldTest = WidgetFixture;
 
+// The index of the field's first shown character, from its kind data.
+std::int32_t firstVisible(const Widget* field) {
+  return dynamic_cast<const TextFieldData&>(*widgetExtra(field)).firstVisible;
+}
+
 TEST(EditBufferTest, EditsAtTheCursorKeepTheTextTerminatedAndWithinCapacity) {
   std::unique_ptr<EditBuffer> buffer = newEditBuffer(6);
   ASSERT_NE(buffer, nullptr);
@@ -84,31 +89,31 @@ TEST_F(TextFieldTest, TypingScrollsTheTextToKeepTheCursorInView) {
   ASSERT_NE(buffer, nullptr);
   EXPECT_EQ(buffer->capacity, 1028);
   for (const char c : std::string("012345678"))
-    EXPECT_EQ(dispatchKey(toolkit, nullptr, c), 0);
+    EXPECT_EQ(dispatchKey(toolkit, nullptr, c), EventResult::consumed);
   drawWidgets(toolkit, nullptr);
-  EXPECT_EQ(textFieldFirstVisible(field), 0);
+  EXPECT_EQ(firstVisible(field), 0);
   dispatchKey(toolkit, nullptr, '9');
-  EXPECT_EQ(textFieldFirstVisible(field), 0);  // scrolling happens while drawing
+  EXPECT_EQ(firstVisible(field), 0);  // scrolling happens while drawing
   drawWidgets(toolkit, nullptr);
-  EXPECT_EQ(textFieldFirstVisible(field), 6);
+  EXPECT_EQ(firstVisible(field), 6);
   EXPECT_EQ(editCursor(buffer), 10);
 
   for (int i = 0; i < 4; ++i)
     dispatchKey(toolkit, nullptr, keyLeft);
   drawWidgets(toolkit, nullptr);
-  EXPECT_EQ(textFieldFirstVisible(field), 6);
+  EXPECT_EQ(firstVisible(field), 6);
   dispatchKey(toolkit, nullptr, keyLeft);
   drawWidgets(toolkit, nullptr);
   EXPECT_EQ(editCursor(buffer), 5);
-  EXPECT_EQ(textFieldFirstVisible(field), 1);
+  EXPECT_EQ(firstVisible(field), 1);
 
   // From firstVisible 1 the end of the text is still in view.
   dispatchKey(toolkit, nullptr, keyEnd);
   drawWidgets(toolkit, nullptr);
-  EXPECT_EQ(textFieldFirstVisible(field), 1);
+  EXPECT_EQ(firstVisible(field), 1);
   dispatchKey(toolkit, nullptr, keyHome);
   drawWidgets(toolkit, nullptr);
-  EXPECT_EQ(textFieldFirstVisible(field), 0);
+  EXPECT_EQ(firstVisible(field), 0);
   dispatchKey(toolkit, nullptr, keyRight);
   EXPECT_EQ(editCursor(buffer), 1);
 }
@@ -118,21 +123,21 @@ TEST_F(TextFieldTest, EditingKeysAreConsumedEvenWhenTheyChangeNothing) {
   activateWidget(toolkit, field);
   EditBuffer* buffer = textFieldBuffer(field);
   EXPECT_EQ(takeChanged(buffer), 0u);
-  EXPECT_EQ(dispatchKey(toolkit, nullptr, keyBackspace), 0);
-  EXPECT_EQ(dispatchKey(toolkit, nullptr, keyLeft), 0);
+  EXPECT_EQ(dispatchKey(toolkit, nullptr, keyBackspace), EventResult::consumed);
+  EXPECT_EQ(dispatchKey(toolkit, nullptr, keyLeft), EventResult::consumed);
   EXPECT_EQ(editText(buffer), "ab");
   EXPECT_EQ(takeChanged(buffer), 0u);
   dispatchKey(toolkit, nullptr, keyEnd);
-  EXPECT_EQ(dispatchKey(toolkit, nullptr, keyDelete), 0);
-  EXPECT_EQ(dispatchKey(toolkit, nullptr, keyRight), 0);
+  EXPECT_EQ(dispatchKey(toolkit, nullptr, keyDelete), EventResult::consumed);
+  EXPECT_EQ(dispatchKey(toolkit, nullptr, keyRight), EventResult::consumed);
   EXPECT_EQ(editText(buffer), "ab");
-  EXPECT_EQ(dispatchKey(toolkit, nullptr, ' '), 0);
+  EXPECT_EQ(dispatchKey(toolkit, nullptr, ' '), EventResult::consumed);
   EXPECT_EQ(editText(buffer), "ab ");
   dispatchKey(toolkit, nullptr, keyHome);
   dispatchKey(toolkit, nullptr, keyDelete);
   EXPECT_EQ(editText(buffer), "b ");
   for (const KeyCode other : {13, 9, 27, 0x48FF, 0x50FF, 127, 31, 0}) {
-    EXPECT_EQ(dispatchKey(toolkit, nullptr, other), 1) << other;
+    EXPECT_EQ(dispatchKey(toolkit, nullptr, other), EventResult::passOn) << other;
   }
   EXPECT_EQ(editText(buffer), "b ");
 }
@@ -145,12 +150,12 @@ TEST_F(TextFieldTest, TextBeyondTheBufferIsDropped) {
   setEditText(buffer, "");
   activateWidget(toolkit, field);
   for (int i = 0; i < 1030; ++i)
-    EXPECT_EQ(dispatchKey(toolkit, nullptr, 'y'), 0);
+    EXPECT_EQ(dispatchKey(toolkit, nullptr, 'y'), EventResult::consumed);
   EXPECT_EQ(editLength(buffer), 1027);
   EXPECT_EQ(editChars(buffer)[1027], '\0');
   useTestFont();
   drawWidgets(toolkit, nullptr);
-  EXPECT_EQ(textFieldFirstVisible(field), 1027 - 4);
+  EXPECT_EQ(firstVisible(field), 1027 - 4);
 }
 
 TEST_F(TextFieldTest, APressPlacesTheCursorAndDraggingMovesIt) {
@@ -201,14 +206,14 @@ TEST_F(TextFieldTest, TheBlockCursorShowsOnlyWhileTheFieldHasTheFocus) {
 
 TEST_F(TextFieldTest, AnApplicationThatConsumesCreateLeavesTheFieldWithoutABuffer) {
   auto refuseCreate = [](Toolkit&, Widget*, std::int32_t code, WidgetEvent*) {
-    return code == create ? 0 : 1;
+    return code == create ? EventResult::consumed : EventResult::passOn;
   };
   Widget* field = createTextField(toolkit, nullptr, 1, 10, 10, 60, 12, refuseCreate, visible, "a");
   ASSERT_NE(field, nullptr);
   EXPECT_EQ(textFieldBuffer(field), nullptr);
   activateWidget(toolkit, field);
   useTestFont();
-  EXPECT_EQ(dispatchKey(toolkit, nullptr, 'a'), 0);
+  EXPECT_EQ(dispatchKey(toolkit, nullptr, 'a'), EventResult::consumed);
   dispatchMouse(toolkit, nullptr, 12, 12, 0, 1);
   drawWidgets(toolkit, nullptr);
   EXPECT_EQ(pixel(10, 10), 7);

@@ -75,10 +75,10 @@ struct WidgetFixture : ::testing::Test {
 };
 
 // Records (widget id, event code) for every call of the callbacks it makes, and answers with
-// `result` (0 consumes).
+// `result`.
 struct EventLog {
   std::vector<std::pair<std::int32_t, std::int32_t>> calls;
-  std::int32_t result = 1;
+  EventResult result = EventResult::passOn;
 
   WidgetCallback callback() {
     return [this](Toolkit&, Widget* widget, std::int32_t code, WidgetEvent*) {

@@ -92,7 +92,6 @@ TEST(WorldFile, ReadsBackEveryFieldBitForBit) {
   EXPECT_EQ(world.random->state, saved.random.state);
   EXPECT_EQ(world.random->last, saved.random.last);
   EXPECT_EQ(world.palette, saved.palette);
-  EXPECT_TRUE(world.paused);
 
   // Put back into a world and written again, it is the same text.
   sim::World again;
@@ -103,20 +102,25 @@ TEST(WorldFile, ReadsBackEveryFieldBitForBit) {
             saved.text);
 }
 
-TEST(WorldFile, ADumpWithFormatAndVersionAddedLoads) {
-  const Saved saved = sampleWorld();
-  const std::string dump = formatStateDump({}, saved.settings, saved.world, std::nullopt, {});
-  const WorldRead read =
-      readWorldFile("{\"format\": \"squish-world\", \"version\": 1, " + dump.substr(1));
-  ASSERT_TRUE(read.world) << read.problem;
-  EXPECT_FALSE(read.world->random);
-  EXPECT_EQ(read.world->impactBondShortage, sim::BondShortage::none);
-}
-
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
   const std::size_t at = text.find(from);
   EXPECT_NE(at, std::string::npos) << from;
   return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+TEST(WorldFile, ADumpWithFormatAndVersionAddedLoads) {
+  const Saved saved = sampleWorld();
+  const std::string dump = formatStateDump({}, saved.settings, saved.world, std::nullopt, {});
+  const std::string text = "{\"format\": \"squish-world\", \"version\": 1, " + dump.substr(1);
+  const WorldRead read = readWorldFile(text);
+  ASSERT_TRUE(read.world) << read.problem;
+  EXPECT_FALSE(read.world->random);
+  EXPECT_EQ(read.world->impactBondShortage, sim::BondShortage::none);
+
+  // A number written by hand with an exponent of -0 is still that number.
+  const WorldRead other = readWorldFile(replaced(text, "\"atomSize\": 4,", "\"atomSize\": 4e-0,"));
+  ASSERT_TRUE(other.world) << other.problem;
+  EXPECT_EQ(other.world->settings.atomSize, 4.0f);
 }
 
 TEST(WorldFile, RefusesWrongFilesNamingThePlace) {
@@ -146,6 +150,8 @@ TEST(WorldFile, RefusesWrongFilesNamingThePlace) {
       {replaced(good, firstAtom, "[-1, 1e39, 2, 3, 4, 0, 5]"), "atoms[0][1]: is out of the range"},
       {replaced(good, firstAtom, "[-1, [1], 2, 3, 4, 0, 5]"), "atoms[0][1]: must be a number"},
       {replaced(good, "\"atomCount\": 29", "\"atomCount\": 28"), "atoms: must hold atomCount rows"},
+      {replaced(good, "\"atomCapacity\": 32", "\"atomCapacity\": 8000000"),
+       "atomCapacity: must be a whole number from 0 to 7999999"},
       {replaced(good, "\"atomCapacity\": ", "\"atomCapacity\": -"),
        "atomCapacity: must be a whole number"},
       {replaced(good, "\"bonds\": [\n    [-1, 1, ", "\"bonds\": [\n    [-1, 999, "),
@@ -159,6 +165,7 @@ TEST(WorldFile, RefusesWrongFilesNamingThePlace) {
       {replaced(good, "\"limit\"", "\"plenty\""), "impactBondShortage: must be \"none\""},
       {replaced(good, "\"settings\": {", "\"settings\": [1], \"x\": {"),
        "settings: must be an object"},
+      {replaced(good, "\"bonds\": [", "\"bonds\": 5, \"x\": ["), "bonds: must be an array"},
   };
   for (const auto& [text, problem] : cases) {
     const WorldRead read = readWorldFile(text);
