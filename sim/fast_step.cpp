@@ -80,9 +80,11 @@ SplitAtomPass* splitPassFor(StepState& state) {
 
 }  // namespace
 
-StepState stepStateForThisMachine() {
+StepState stepStateForThreads(std::int64_t threads) {
   StepState state;
-  state.threads = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+  state.keepTheFasterWay = threads == 0;
+  if (threads == 0) threads = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+  state.threads = threads >= 2 ? 2 : 1;
   return state;
 }
 

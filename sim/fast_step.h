@@ -42,8 +42,10 @@ struct StepState {
   std::unique_ptr<SplitAtomPass> split;
 };
 
-// A state for the program's steps: two threads when the machine has two cores or more.
-StepState stepStateForThisMachine();
+// A state for the program's steps on `threads` threads, 1 or 2 (two for every world that can use
+// them); 0 chooses: two when the machine has two cores or more, each step taking the way that
+// has been faster lately.
+StepState stepStateForThreads(std::int64_t threads);
 
 // One physics step. Contacts are found through the grid when 2 x atomSize is a positive finite
 // float; when atomSize is 0 or negative no pair can touch and the contact search is skipped;
