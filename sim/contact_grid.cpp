@@ -430,6 +430,15 @@ bool fitSearchBuffers(SearchBuffers& buffers, std::int32_t slots, AllocationFaul
          tryAssign(buffers.marks, size / 64 + 1, std::uint64_t{0}, faults);
 }
 
+std::int64_t windowColumnAt(const ContactGrid& grid, Vec2 pos) {
+  if (!grid.dense) return -1;
+  const WindowSpot at = spotInWindow(grid, pos);
+  if (!(at.column >= 0.0 && at.column < grid.window.columns && at.row >= 0.0 &&
+        at.row < grid.window.rows))
+    return -1;
+  return static_cast<std::int64_t>(at.column);
+}
+
 // ---- Moving ----
 
 // An atom that has turned NaN or infinite leaves the grid for good: it can touch nothing again.

@@ -109,15 +109,7 @@ std::span<const std::int32_t> findContactCandidates(ContactGrid& grid, const Wor
 
 // The column of a dense window's cell that files an atom at `pos`, or -1 when the grid is not
 // dense or `pos` lies outside the window.
-inline std::int64_t windowColumnAt(const ContactGrid& grid, Vec2 pos) {
-  if (!grid.dense) return -1;
-  // The cell sums of the search, inline: the split's plan asks this three times an atom.
-  const double column = pos.x * grid.inverseCell - grid.window.firstColumn;
-  const double row = pos.y * grid.inverseCell - grid.window.firstRow;
-  if (!(column >= 0.0 && column < grid.window.columns && row >= 0.0 && row < grid.window.rows))
-    return -1;
-  return static_cast<std::int64_t>(column);
-}
+std::int64_t windowColumnAt(const ContactGrid& grid, Vec2 pos);
 
 // Where the grid last filed or moved `atom`, one of its slots.
 inline Vec2 filedPosition(const ContactGrid& grid, std::int32_t atom) {

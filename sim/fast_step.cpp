@@ -6,14 +6,15 @@
 #include "sim/fast_step.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <new>
 #include <span>
 #include <thread>
 
-#include "sim/bond_pass.h"
 #include "sim/contact.h"
+#include "sim/spring.h"
 #include "sim/step.h"
 
 namespace squish::sim {
@@ -29,6 +30,80 @@ ContactSearch contactSearchFor(const SimSettings& settings) {
   if (size <= 0.0f) return ContactSearch::none;
   if (std::isfinite(2.0f * size)) return ContactSearch::grid;
   return ContactSearch::allPairs;
+}
+
+// updateBond's work, block by block. A spring's arithmetic depends on
+// positions alone, which no bond changes, so each block of bonds is worked out ahead of acting:
+// each live bond's offset is gathered, then the springs' arithmetic runs over plain arrays with
+// no branch (the compiler turns it into vector instructions, each lane the same IEEE operations
+// in the same order as one bond alone), then bond by bond in slot order a broken bond is freed
+// or the bond deforms and pushes its atoms, so each velocity takes the same additions in the
+// same order as in stepWorld. A bond that breaks exerts no force: what was worked out for it is
+// dropped.
+constexpr std::int64_t bondBlock = 256;
+
+struct SpringBlock {
+  std::size_t count = 0;
+  std::array<std::int32_t, bondBlock> slot, atomA, atomB;
+  std::array<float, bondBlock> dx, dy, rest;                  // in
+  std::array<float, bondBlock> impulseX, impulseY, deformed;  // out
+  std::array<std::int32_t, bondBlock> deforms, breaks;        // out
+};
+
+void gatherSprings(const World& world, std::int32_t first, std::int32_t last, SpringBlock& block) {
+  const std::span<const Atom> atoms = world.atoms();
+  const std::span<const Bond> bonds = world.bonds();
+  block.count = 0;
+  for (std::int32_t k = first; k <= last; ++k) {
+    const Bond& record = bonds[k];
+    if (!record.alive) continue;
+    const std::size_t i = block.count++;
+    Vec2 d;
+    vecSub(d, atoms[record.atomA].pos, atoms[record.atomB].pos);
+    block.slot[i] = k;
+    block.atomA[i] = record.atomA;
+    block.atomB[i] = record.atomB;
+    block.dx[i] = d.x;
+    block.dy[i] = d.y;
+    block.rest[i] = record.restLength;
+  }
+}
+
+void workOutSprings(const SimSettings& settings, SpringBlock& block) {
+  const SimSettings local = settings;  // a copy the loop can keep in registers
+  for (std::size_t i = 0; i < block.count; ++i) {
+    const Spring spring = workOutSpring({block.dx[i], block.dy[i]}, block.rest[i], local);
+    block.impulseX[i] = block.dx[i] * spring.impulseScale;
+    block.impulseY[i] = block.dy[i] * spring.impulseScale;
+    block.deformed[i] = spring.deformedRest;
+    block.deforms[i] = spring.deforms;
+    block.breaks[i] = spring.breaks;
+  }
+}
+
+void settleSprings(World& world, const SpringBlock& block) {
+  for (std::size_t i = 0; i < block.count; ++i) {
+    const std::int32_t k = block.slot[i];
+    if (block.breaks[i] != 0) {
+      freeBond(world, k);
+      continue;
+    }
+    if (block.deforms[i] != 0) world.restLength(k) = block.deformed[i];
+    const Vec2 impulse{block.impulseX[i], block.impulseY[i]};
+    vecAddTo(world.velocity(block.atomB[i]), impulse);
+    vecSubFrom(world.velocity(block.atomA[i]), impulse);
+  }
+}
+
+void actOnBonds(World& world, const SimSettings& settings) {
+  const std::int32_t bondCount = world.bondCount();
+  SpringBlock block;  // about 10 KB, on the stack
+  for (std::int64_t first = 1; first <= bondCount; first += bondBlock) {
+    const std::int64_t last = std::min<std::int64_t>(bondCount, first + bondBlock - 1);
+    gatherSprings(world, static_cast<std::int32_t>(first), static_cast<std::int32_t>(last), block);
+    workOutSprings(settings, block);
+    settleSprings(world, block);
+  }
 }
 
 // The grid the last step left is still good when nothing has moved, been born or died since.
@@ -90,8 +165,7 @@ StepState stepStateForThreads(std::int64_t threads) {
 
 // The order is stepWorld's: every bond acts, then each atom in turn takes gravity, rebounds,
 // meets its contacts, is clamped and moves. The grid files the atoms where they stand when the
-// atom pass begins (on two threads: while the springs are worked out, as bonds move no atom)
-// and follows
+// atom pass begins (on two threads: while the bonds act, as bonds move no atom) and follows
 // each atom as it moves; when too many have left a dense window's cells, it is filed
 // again from where the atoms stand, in a hashed table that no atom leaves. When the grid cannot
 // be built the atoms from there on meet every other atom, as in stepWorld.
@@ -105,8 +179,9 @@ void stepOnce(World& world, const SimSettings& settings, StepState& state) {
                              : nullptr;
   bool filed = true;
   bool planned = false;
-  if (split != nullptr && split->startStep(world, settings, state.grid)) {
-    filed = split->shareBondPass(planned);
+  if (split != nullptr && split->startFiling(world, settings, state.grid)) {
+    actOnBonds(world, settings);
+    filed = split->awaitFiling(planned);
   } else {
     actOnBonds(world, settings);
     filed = search != ContactSearch::grid || fileAtomsUnlessFiled(world, settings, state);

@@ -99,77 +99,47 @@ SplitAtomPass::~SplitAtomPass() {
   worker_.join();
 }
 
-bool SplitAtomPass::startStep(World& world, const SimSettings& settings, ContactGrid& grid) {
-  if (!tryResize(outcomes_, static_cast<std::size_t>(world.bondCount()) + 1, faults) ||
-      !startWorker())
-    return false;
-  world_ = &world;
+bool SplitAtomPass::startFiling(const World& world, const SimSettings& settings,
+                                ContactGrid& grid) {
+  if (!startWorker()) return false;
+  job_ = Job::filing;
+  filedWorld_ = &world;
   settings_ = &settings;
   grid_ = &grid;
-  workerAtomsFrom_ = world.atomCount() / 2 + 1;
-  nextBondBlock_.store(0, std::memory_order_relaxed);
-  bondBlocksDone_.store(0, std::memory_order_relaxed);
-  mainApplied_.store(0, std::memory_order_relaxed);
-  workerApplied_.store(0, std::memory_order_relaxed);
-  nearDone_.store(0, std::memory_order_relaxed);
-  rightDone_.store(0, std::memory_order_relaxed);
+  filingDone_.store(0, std::memory_order_relaxed);
   jobs_.fetch_add(1, std::memory_order_release);
   jobs_.notify_one();
   return true;
 }
 
-bool SplitAtomPass::shareBondPass(bool& planned) {
-  World& world = *world_;
-  workOutBondBlocks();
-  const auto blocks = static_cast<std::int32_t>((world.bondCount() + bondBlock - 1) / bondBlock);
-  waitUntil(bondBlocksDone_, blocks);
-  applySpringOutcomes(world, outcomes_, 1, workerAtomsFrom_ - 1, true);
-  mainApplied_.store(1, std::memory_order_release);
-  waitUntil(workerApplied_, 1);
+bool SplitAtomPass::awaitFiling(bool& planned) {
+  waitUntil(filingDone_, 1);
   planned = planned_;
   return filed_;
 }
 
-// Takes blocks of bonds until none is left; either thread's blocks may be any.
-void SplitAtomPass::workOutBondBlocks() {
-  const std::int32_t bondCount = world_->bondCount();
-  for (;;) {
-    const std::int64_t block = nextBondBlock_.fetch_add(1, std::memory_order_relaxed);
-    const std::int64_t first = block * bondBlock + 1;
-    if (first > bondCount) return;
-    const std::int64_t last = std::min<std::int64_t>(bondCount, first + bondBlock - 1);
-    workOutBonds(*world_, *settings_, static_cast<std::int32_t>(first),
-                 static_cast<std::int32_t>(last), outcomes_);
-    bondBlocksDone_.fetch_add(1, std::memory_order_acq_rel);
-  }
-}
-
-// The second thread's step: filing and planning, its share of the springs, the impulses to its
-// half of the atoms, and the right side's atoms once this thread's impulses are added too.
-void SplitAtomPass::runWorkerStep() {
-  fileAndPlan();
-  if (planned_) rightProgress_.store(nextMeetingNear(0), std::memory_order_relaxed);
-  workOutBondBlocks();
-  const auto blocks = static_cast<std::int32_t>((world_->bondCount() + bondBlock - 1) / bondBlock);
-  waitUntil(bondBlocksDone_, blocks);
-  applySpringOutcomes(*world_, outcomes_, workerAtomsFrom_, world_->atomCount(), false);
-  workerApplied_.store(1, std::memory_order_release);
-  if (!planned_) return;
-  waitUntil(mainApplied_, 1);
-  runRightSide();
-}
-
+// The second thread's part of startFiling.
 void SplitAtomPass::fileAndPlan() {
-  const World& world = *world_;
+  const World& world = *filedWorld_;
   const SimSettings& settings = *settings_;
   ContactGrid& grid = *grid_;
   const float contactDistance = 2.0f * settings.atomSize;
   filed_ = gridFilesWorld(grid, world, contactDistance) ||
            buildContactGrid(grid, world, contactDistance);
   planned_ = filed_ && plan(world, settings, grid);
+  filingDone_.store(1, std::memory_order_release);
 }
 
 void SplitAtomPass::runPlanned(World& world, const SimSettings& settings, ContactGrid& grid) {
+  job_ = Job::rightSide;
+  world_ = &world;
+  settings_ = &settings;
+  grid_ = &grid;
+  rightProgress_.store(nextMeetingNear(0), std::memory_order_relaxed);
+  nearDone_.store(0, std::memory_order_relaxed);
+  rightDone_.store(0, std::memory_order_relaxed);
+  jobs_.fetch_add(1, std::memory_order_release);
+  jobs_.notify_one();
   for (const std::int32_t turn : leftTurns_) {
     if (turn > 0) {
       finishAtom(turn, grid.search, leftRecords);
@@ -269,7 +239,11 @@ void SplitAtomPass::workerLoop() {
     jobs_.wait(seen, std::memory_order_acquire);
     seen = jobs_.load(std::memory_order_acquire);
     if (stopping_) return;
-    runWorkerStep();
+    if (job_ == Job::filing) {
+      fileAndPlan();
+    } else {
+      runRightSide();
+    }
   }
 }
 

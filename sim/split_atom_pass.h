@@ -1,15 +1,13 @@
 #pragma once
-// The fast step on two threads. Both work out the bonds' springs, then each adds the impulses to
-// its half of the atom slots. In the atom pass the arena is split into a left and a right side
-// by the columns of the contact grid's cells, each thread finishes its side's atoms in slot
-// order, and the atoms near the split wait for the other thread, so every world comes out as the
-// one-thread step leaves it, bit for bit.
+// The fast step's atom pass on two threads: the arena is split into a left and a right side by
+// the columns of the contact grid's cells, each thread finishes its side's atoms in slot order,
+// and the atoms near the split wait for the other thread, so every world comes out as the
+// one-thread pass leaves it, bit for bit.
 #include <atomic>
 #include <cstdint>
 #include <thread>
 #include <vector>
 
-#include "sim/bond_pass.h"
 #include "sim/contact_grid.h"
 #include "sim/growth.h"
 #include "sim/settings.h"
@@ -31,9 +29,9 @@ struct ImpactRecords {
   AllocationFaults faults;
 };
 
-// What the split pass keeps between steps: the springs' outcomes, the plan's buffers, the impact
-// records and the worker thread, started on the first split pass and kept until this is destroyed,
-// so a step starts no thread. It holds no physics: results never depend on it.
+// What the split pass keeps between steps: the plan's buffers, the impact records and the
+// worker thread, started on the first split pass and kept until this is destroyed, so a step
+// starts no thread. It holds no physics: results never depend on it.
 class SplitAtomPass {
  public:
   SplitAtomPass() = default;
@@ -41,20 +39,18 @@ class SplitAtomPass {
   SplitAtomPass& operator=(const SplitAtomPass&) = delete;
   ~SplitAtomPass();
 
-  // Starts the step on the second thread: it files the atoms in `grid` (unless it files them
-  // already) and plans the split, then joins the bond pass (shareBondPass). Filing and planning
-  // read where atoms stand and whether they live, which no bond changes. False, with nothing
-  // started, when no thread or no room for the springs' outcomes can be had.
-  bool startStep(World& world, const SimSettings& settings, ContactGrid& grid);
+  // Starts, on the second thread, filing the atoms in `grid` (unless it files them already) and
+  // planning the split, while the caller lets the bonds act: neither changes what the other
+  // reads (bonds change velocities, rest lengths and bonds; filing and planning read where
+  // atoms stand and whether they live). False, with nothing started, when no thread can be had.
+  bool startFiling(const World& world, const SimSettings& settings, ContactGrid& grid);
 
-  // The bond pass on both threads: blocks of springs are worked out by whichever thread is free,
-  // then each thread adds every impulse, in bond slot order, to its half of the atom slots.
-  // Returns whether the grid files the atoms (false when it could not be built) and sets
-  // `planned` to whether the atom pass can be split. It cannot when the grid is not a dense
-  // window holding every atom for the whole step, maxSpeed does not bound a move, too many atoms
-  // lie near the split, or memory for the plan cannot be had; the caller then runs the pass on
-  // one thread.
-  bool shareBondPass(bool& planned);
+  // Waits for the filing: returns whether the grid files the atoms (false when it could not be
+  // built) and sets `planned` to whether the atom pass can be split. It cannot when the grid is
+  // not a dense window holding every atom for the whole step, maxSpeed does not bound a move,
+  // too many atoms lie near the split, or memory for the plan cannot be had; the caller then
+  // runs the pass on one thread.
+  bool awaitFiling(bool& planned);
 
   // The atom pass of the step (gravity, walls, contacts, clamp, move for every live atom in slot
   // order) on both threads, after a plan, with impact bonds made at its end in the order the
@@ -67,8 +63,6 @@ class SplitAtomPass {
  private:
   bool plan(const World& world, const SimSettings& settings, const ContactGrid& grid);
   void fileAndPlan();
-  void workOutBondBlocks();
-  void runWorkerStep();
   bool startWorker();
   void workerLoop();
   void runRightSide();
@@ -99,14 +93,12 @@ class SplitAtomPass {
   std::vector<RecordMark> marks_;
   SearchBuffers rightSearch_;
 
-  // The springs' outcomes by bond slot, and the atom slots whose velocities the second thread
-  // takes the impulses to (from this one on).
-  std::vector<SpringOutcome> outcomes_;
-  std::int32_t workerAtomsFrom_ = 0;
-
-  // What the second thread works on, set before it is woken.
-  const SimSettings* settings_ = nullptr;
+  // The job of the second thread, set before it is woken.
+  enum class Job : std::uint8_t { filing, rightSide };
+  Job job_ = Job::filing;
+  const World* filedWorld_ = nullptr;
   World* world_ = nullptr;
+  const SimSettings* settings_ = nullptr;
   ContactGrid* grid_ = nullptr;
 
   std::thread worker_;
@@ -115,12 +107,8 @@ class SplitAtomPass {
   // Every right atom that may meet a near atom below this slot is finished.
   alignas(64) std::atomic<std::int32_t> rightProgress_{0};
   alignas(64) std::atomic<std::int32_t> rightDone_{0};
-  alignas(64) std::atomic<std::int32_t> nextBondBlock_{0};
-  alignas(64) std::atomic<std::int32_t> bondBlocksDone_{0};
-  // Each thread's impulses are added (1); the second thread's also says its filing is done.
-  alignas(64) std::atomic<std::int32_t> mainApplied_{0};
-  alignas(64) std::atomic<std::int32_t> workerApplied_{0};
-  bool filed_ = false;  // set by the filing
+  alignas(64) std::atomic<std::int32_t> filingDone_{0};
+  bool filed_ = false;  // set by the filing job
   bool planned_ = false;
   // Every near atom below this slot is finished.
   alignas(64) std::atomic<std::int32_t> nearDone_{0};
