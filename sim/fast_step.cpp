@@ -12,8 +12,10 @@
 #include <new>
 #include <span>
 #include <thread>
+#include <vector>
 
 #include "sim/contact.h"
+#include "sim/growth.h"
 #include "sim/spring.h"
 #include "sim/step.h"
 
@@ -81,7 +83,9 @@ void workOutSprings(const SimSettings& settings, SpringBlock& block) {
   }
 }
 
-void settleSprings(World& world, const SpringBlock& block) {
+// `velocity`(atom) is the velocity the impulses are added to: the atom's own, or its copy.
+template <typename VelocityOf>
+void settleSprings(World& world, const SpringBlock& block, VelocityOf velocity) {
   for (std::size_t i = 0; i < block.count; ++i) {
     const std::int32_t k = block.slot[i];
     if (block.breaks[i] != 0) {
@@ -90,20 +94,47 @@ void settleSprings(World& world, const SpringBlock& block) {
     }
     if (block.deforms[i] != 0) world.restLength(k) = block.deformed[i];
     const Vec2 impulse{block.impulseX[i], block.impulseY[i]};
-    vecAddTo(world.velocity(block.atomB[i]), impulse);
-    vecSubFrom(world.velocity(block.atomA[i]), impulse);
+    vecAddTo(velocity(block.atomB[i]), impulse);
+    vecSubFrom(velocity(block.atomA[i]), impulse);
   }
 }
 
-void actOnBonds(World& world, const SimSettings& settings) {
+template <typename VelocityOf>
+void actOnBonds(World& world, const SimSettings& settings, VelocityOf velocity) {
   const std::int32_t bondCount = world.bondCount();
   SpringBlock block;  // about 10 KB, on the stack
   for (std::int64_t first = 1; first <= bondCount; first += bondBlock) {
     const std::int64_t last = std::min<std::int64_t>(bondCount, first + bondBlock - 1);
     gatherSprings(world, static_cast<std::int32_t>(first), static_cast<std::int32_t>(last), block);
     workOutSprings(settings, block);
-    settleSprings(world, block);
+    settleSprings(world, block, velocity);
   }
+}
+
+void actOnBonds(World& world, const SimSettings& settings) {
+  actOnBonds(world, settings, [&](std::int32_t atom) -> Vec2& { return world.velocity(atom); });
+}
+
+// The bonds act while the second thread files the atoms, reading their positions. Were the
+// impulses added to the atoms' own velocities, each write would take from the other core the
+// cache line it reads, so they are added to a copy of the velocities, written back once the
+// filing is done: the same additions in the same order. Without memory for the copy the bonds
+// act on the atoms themselves.
+bool actOnBondsWhileFiling(World& world, const SimSettings& settings, SplitAtomPass& split,
+                           bool& planned) {
+  std::vector<Vec2>& copy = split.velocities;
+  const std::span<const Atom> atoms = world.atoms();
+  if (!tryResize(copy, atoms.size(), split.faults)) {
+    actOnBonds(world, settings);
+    return split.awaitFiling(planned);
+  }
+  for (std::size_t i = 0; i < atoms.size(); ++i)
+    copy[i] = atoms[i].vel;
+  actOnBonds(world, settings, [&](std::int32_t atom) -> Vec2& { return copy[atom]; });
+  const bool filed = split.awaitFiling(planned);
+  for (std::size_t i = 0; i < copy.size(); ++i)
+    world.velocity(static_cast<std::int32_t>(i)) = copy[i];
+  return filed;
 }
 
 // The grid the last step left is still good when nothing has moved, been born or died since.
@@ -180,8 +211,7 @@ void stepOnce(World& world, const SimSettings& settings, StepState& state) {
   bool filed = true;
   bool planned = false;
   if (split != nullptr && split->startFiling(world, settings, state.grid)) {
-    actOnBonds(world, settings);
-    filed = split->awaitFiling(planned);
+    filed = actOnBondsWhileFiling(world, settings, *split, planned);
   } else {
     actOnBonds(world, settings);
     filed = search != ContactSearch::grid || fileAtomsUnlessFiled(world, settings, state);

@@ -57,7 +57,10 @@ class SplitAtomPass {
   // one-thread pass makes them.
   void runPlanned(World& world, const SimSettings& settings, ContactGrid& grid);
 
-  // Every growth of the plan's buffers goes through it (the impact records have their own).
+  // A copy of the atoms' velocities by slot, which the bonds act on while the atoms are filed.
+  std::vector<Vec2> velocities;
+  // Every growth of the plan's buffers and the copy goes through it (the impact records have
+  // their own).
   AllocationFaults faults;
 
  private:
