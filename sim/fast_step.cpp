@@ -118,13 +118,13 @@ void actOnBonds(World& world, const SimSettings& settings) {
 // The bonds act while the second thread files the atoms, reading their positions. Were the
 // impulses added to the atoms' own velocities, each write would take from the other core the
 // cache line it reads, so they are added to a copy of the velocities, written back once the
-// filing is done: the same additions in the same order. Without memory for the copy the bonds
-// act on the atoms themselves.
+// filing is done: the same additions in the same order. Without memory for the copy (`copying`
+// false) the bonds act on the atoms themselves.
 bool actOnBondsWhileFiling(World& world, const SimSettings& settings, SplitAtomPass& split,
-                           bool& planned) {
+                           bool copying, bool& planned) {
   std::vector<Vec2>& copy = split.velocities;
   const std::span<const Atom> atoms = world.atoms();
-  if (!tryResize(copy, atoms.size(), split.faults)) {
+  if (!copying) {
     actOnBonds(world, settings);
     return split.awaitFiling(planned);
   }
@@ -210,8 +210,12 @@ void stepOnce(World& world, const SimSettings& settings, StepState& state) {
                              : nullptr;
   bool filed = true;
   bool planned = false;
+  // The copy grows before the second thread starts: its growth goes through the pass's faults,
+  // which the plan uses too.
+  const bool copying =
+      split != nullptr && tryResize(split->velocities, world.atoms().size(), split->faults);
   if (split != nullptr && split->startFiling(world, settings, state.grid)) {
-    filed = actOnBondsWhileFiling(world, settings, *split, planned);
+    filed = actOnBondsWhileFiling(world, settings, *split, copying, planned);
   } else {
     actOnBonds(world, settings);
     filed = search != ContactSearch::grid || fileAtomsUnlessFiled(world, settings, state);
