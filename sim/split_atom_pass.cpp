@@ -26,6 +26,7 @@
 #include <new>
 #include <span>
 #include <system_error>
+#include <type_traits>
 
 #include "sim/contact.h"
 #include "sim/step.h"
@@ -330,7 +331,7 @@ void SplitAtomPass::makeRecordedBonds(World& world, const SimSettings& settings)
   for (const ImpactRecords& side : impacts_) {
     if (side.lostFrom != 0) lostFrom = std::min(lostFrom, side.lostFrom);
   }
-  std::size_t at[std::size(impacts_)] = {};
+  std::size_t at[std::extent_v<decltype(impacts_)>] = {};  // a constant clang takes too
   for (;;) {
     std::size_t next = std::size(impacts_);
     std::int32_t atom = INT32_MAX;
