@@ -48,10 +48,12 @@ test: deps
 	tests/headless/memory_limit.sh $(BUILD_TYPE_DIR)/test-optimised/headless/squish-headless
 
 # The threaded tests (presenter against the program's thread, a picture drawn by two threads,
-# a recording encoded on its own thread) under ThreadSanitizer.
+# a recording encoded on its own thread, the fast step on two threads against the plain step)
+# under ThreadSanitizer.
 tsan: deps
 	cmake -S . -B $(BUILD_TYPE_DIR)/tsan -DCMAKE_BUILD_TYPE=Debug -DSQUISH_TSAN=ON
-	cmake --build $(BUILD_TYPE_DIR)/tsan -j $(JOBS) --target display_tests display_thread_tests app_tests pictures_tests
+	cmake --build $(BUILD_TYPE_DIR)/tsan -j $(JOBS) --target display_tests display_thread_tests app_tests pictures_tests \
+	  sim_tests
 	cd $(BUILD_TYPE_DIR)/tsan && ctest --output-on-failure -L threads
 
 # libFuzzer targets (clang, with AddressSanitizer and UndefinedBehaviorSanitizer), each run for

@@ -92,7 +92,9 @@ struct ProgramState {
   // Step with the plain all-pairs step instead of the fast one (squish-headless
   // --reference-step); both give the same world bit for bit.
   bool referenceStep = false;
-  sim::StepState stepState{};  // the fast step's reusable buffers
+  // The fast step's reusable buffers and its second thread, used for large worlds when the
+  // machine has two cores or --threads 2 asks: the world comes out the same on one thread or two.
+  sim::StepState stepState = sim::stepStateForThreads(0);
   RenderScratch renderScratch{};
   // squish: passes wait for the pacer's pace and only the last before each presentation
   // draws. squish-headless runs one pass per frame of its virtual clock, each drawn.

@@ -74,6 +74,7 @@ int main(int argc, char** argv) {
                             .sceneArguments = options.scenes,
                             .startWorld = startWorld ? &*startWorld : nullptr,
                             .session = session.get(),
+                            .stepState = sim::stepStateForThreads(options.threads),
                             .paced = options.pace > 0,
                             .notices = {&std::cerr, "squish"}};
   program.pacer.pace = static_cast<double>(options.pace);

@@ -8,7 +8,7 @@
 namespace squish::app {
 
 const char* const squishUsage =
-    "usage: squish [--pace N] [--scale K] [--paused] [--stats] [--load FILE]\n"
+    "usage: squish [--pace N] [--scale K] [--paused] [--stats] [--load FILE] [--threads N]\n"
     "              [--record-session FILE] [--dump FILE] [--help] [--version] [--] [SCENE ...]\n"
     "       squish --check SCENE...\n"
     "  --pace N   physics steps per second, 15 to 32000 (default 500); 0 runs flat out\n"
@@ -16,6 +16,7 @@ const char* const squishUsage =
     "  --paused   start paused (P resumes, N steps once)\n"
     "  --stats    at exit, print passes, steps, pictures, seconds, rates and CPU seconds\n"
     "  --load FILE  start from a world file (F5 saves one) instead of scenes; R reloads it\n"
+    "  --threads N  step big worlds on 1 or 2 threads (default: two on two cores, when faster)\n"
     "  --record-session FILE  write the run's seeds and input as squish-headless input\n"
     "  --dump FILE  at exit, write the state as squish-headless --dump does\n"
     "  --help     print this and exit; --version prints the version\n"
@@ -28,6 +29,7 @@ SquishOptionsResult parseSquishOptions(std::span<const std::string> arguments) {
   const std::array table = {
       numberOption("--pace", 0, static_cast<std::int64_t>(fastestPace), options.pace),
       numberOption("--scale", 1, largestScale, options.scale),
+      numberOption("--threads", 1, 2, options.threads),
       flagOption("--paused", options.paused),
       flagOption("--stats", options.stats),
       flagOption("--help", options.help),

@@ -14,7 +14,8 @@ inline constexpr std::int64_t largestScale = 16;
 
 struct SquishOptions {
   std::int64_t pace = static_cast<std::int64_t>(defaultPace);  // steps/s; 0 runs unpaced
-  std::int64_t scale = 0;  // the window's first size in multiples of 640 x 480; 0 chooses
+  std::int64_t scale = 0;    // the window's first size in multiples of 640 x 480; 0 chooses
+  std::int64_t threads = 0;  // threads the step may use, 1 or 2; 0 chooses
   bool paused = false;
   bool stats = false;  // one line of figures to standard error at exit
   bool help = false;

@@ -2,8 +2,9 @@
 // boxes that has fallen for a while, one large bitmap body, a kicked cloud), and worlds whose
 // coordinates the contact grid cannot give cell indices (40k atoms 1e15 up, 40k atoms of size
 // 1e-12, 9k atoms flying apart to 1e38) are stepped by the fast step, and by the plain quadratic
-// step where it finishes in reasonable time; a table of steps per second and the ratio between
-// the two steps follows the usual report.
+// step where it finishes in reasonable time; the fast step runs on one thread and on two. A table
+// of steps per second, the ratio between the two steps and between two threads and one follows
+// the usual report.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -25,9 +26,11 @@ namespace {
 
 using bench::Scene;
 
-void stepFast(benchmark::State& state, const Scene& scene) {
+void stepFast(benchmark::State& state, const Scene& scene, int threads) {
   World world = scene.world;
   StepState stepState;
+  stepState.threads = threads;
+  stepState.keepTheFasterWay = false;  // the figures of the way asked for
   int steps = 0;
   for (auto _ : state) {
     if (bench::freshCopyDue(steps)) {
@@ -145,7 +148,9 @@ int main(int argc, char** argv) {
       ->Unit(benchmark::kMillisecond);
   for (const Scene& scene : scenes) {
     const std::string size = std::to_string(scene.world.atomCount());
-    benchmark::RegisterBenchmark(("fast/" + scene.name + "/" + size).c_str(), stepFast, scene)
+    benchmark::RegisterBenchmark(("fast/" + scene.name + "/" + size).c_str(), stepFast, scene, 1)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("fast2/" + scene.name + "/" + size).c_str(), stepFast, scene, 2)
         ->Unit(benchmark::kMillisecond);
     // The plain step is quadratic: at 100k atoms one step takes tens of seconds.
     if (scene.world.atomCount() <= 20000) {
@@ -157,21 +162,27 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
 
-  std::printf("\nCPU: %s (one core)\n", cpuModel().c_str());
-  std::printf("%-8s %8s %14s %14s %10s\n", "scene", "atoms", "plain steps/s", "fast steps/s",
-              "ratio");
+  std::printf("\nCPU: %s; fast steps on one thread and on two (worlds of %d slots or more)\n",
+              cpuModel().c_str(), StepState{}.atomsForTwoThreads);
+  std::printf("%-9s %8s %14s %14s %14s %8s %8s\n", "scene", "atoms", "plain steps/s",
+              "fast steps/s", "2 threads", "ratio", "2 / 1");
+  const auto figure = [&](const std::string& name) {
+    const auto found = reporter.stepsPerSecond.find(name);
+    return found == reporter.stepsPerSecond.end() ? 0.0 : found->second;
+  };
   for (const Scene& scene : scenes) {
     const std::string key = scene.name + "/" + std::to_string(scene.world.atomCount());
-    const auto fast = reporter.stepsPerSecond.find("fast/" + key);
-    const auto plain = reporter.stepsPerSecond.find("plain/" + key);
-    if (fast == reporter.stepsPerSecond.end()) continue;
-    if (plain == reporter.stepsPerSecond.end()) {
-      std::printf("%-8s %8d %14s %14.1f %10s\n", scene.name.c_str(), scene.world.atomCount(), "-",
-                  fast->second, "-");
+    const double fast = figure("fast/" + key);
+    const double two = figure("fast2/" + key);
+    const double plain = figure("plain/" + key);
+    if (fast == 0.0) continue;
+    std::printf("%-9s %8d ", scene.name.c_str(), scene.world.atomCount());
+    if (plain > 0.0) {
+      std::printf("%14.2f %14.1f %14.1f %8.1f", plain, fast, two, fast / plain);
     } else {
-      std::printf("%-8s %8d %14.2f %14.1f %10.1f\n", scene.name.c_str(), scene.world.atomCount(),
-                  plain->second, fast->second, fast->second / plain->second);
+      std::printf("%14s %14.1f %14.1f %8s", "-", fast, two, "-");
     }
+    std::printf(" %8.2f\n", two / fast);
   }
   return 0;
 }

@@ -10,9 +10,8 @@ namespace squish::headless {
 
 const char* const headlessUsage =
     "usage: squish-headless [--frames N] [--input FILE] [--seed N] [--dump FILE] [--shot FILE]\n"
-    "                       [--reference-step] [--load FILE] [--record FILE.gif] [--record-every "
-    "K]\n"
-    "                       [--help] [--version] [--] [SCENE ...]\n"
+    "                       [--reference-step] [--threads N] [--load FILE] [--record FILE.gif]\n"
+    "                       [--record-every K] [--help] [--version] [--] [SCENE ...]\n"
     "Input file lines: FRAME mouse X Y | down B | up B | wheel D | keydown S [extended] |\n"
     "                  keyup S [extended] | char C | focus in | focus out | close | seed N\n"
     "(seed N: the next scene build in frame FRAME or later uses seed N, as squish\n"
@@ -33,6 +32,7 @@ HeadlessOptionsResult parseHeadlessOptions(std::span<const std::string> argument
       app::fileOption("--load", options.loadFile),
       app::fileOption("--record", options.recordFile),
       app::numberOption("--record-every", 1, maxFrames, options.recordEvery),
+      app::numberOption("--threads", 1, 2, options.threads),
       app::flagOption("--reference-step", options.referenceStep),
       app::flagOption("--help", options.help),
       app::flagOption("--version", options.version),

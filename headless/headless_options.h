@@ -24,8 +24,9 @@ struct HeadlessOptions {
   // Step with the plain quadratic reference step instead of the fast one; the two give
   // identical worlds, so this only changes the speed.
   bool referenceStep = false;
-  bool help = false;     // print the usage and exit 0
-  bool version = false;  // print the version and exit 0
+  std::int64_t threads = 0;  // threads the fast step may use, 1 or 2; 0 chooses as squish does
+  bool help = false;         // print the usage and exit 0
+  bool version = false;      // print the version and exit 0
   // The scene arguments as given, empty ones included: the frame loop reads them up to the
   // first empty one, exactly as squish reads its own arguments.
   std::vector<std::string> scenes;

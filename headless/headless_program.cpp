@@ -14,6 +14,7 @@
 #include "headless/headless_options.h"
 #include "headless/screen_shot.h"
 #include "pictures/gif_recording.h"
+#include "sim/fast_step.h"
 
 namespace squish::headless {
 namespace {
@@ -207,6 +208,7 @@ int runHeadless(std::span<const std::string> arguments, std::ostream& out, std::
   const auto stopped = [stopSignal] { return stopSignal != nullptr && *stopSignal != 0; };
   HeadlessProgram program(options.scenes, options.seed, options.referenceStep, &err, script.seeds,
                           startWorld ? &*startWorld : nullptr);
+  program.state().stepState = sim::stepStateForThreads(options.threads);
   if (!program.started()) {
     err << "squish-headless: cannot open the screen: " << program.screen().lastErrorText << "\n";
     return runError;

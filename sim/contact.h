@@ -29,11 +29,13 @@ inline void exchangeMomentum(World& world, std::int32_t a, std::int32_t j, Vec2 
 }
 
 // Live atom a meets live atom j (j != a), which stands at `posJ`: nothing unless they touch
-// while a moves towards j; a fast enough approach glues them with a new bond first. The caller
-// hands over j's position so that a copy of it already at hand can be used: most pairs end at
-// the distance tests, before j's own record is read.
-inline void collidePair(World& world, const SimSettings& settings, std::int32_t a, std::int32_t j,
-                        Vec2 posJ) {
+// while a moves towards j; a fast enough approach calls `glue`(a, j) first, which makes the
+// impact bond unless the pair has one. The caller hands over j's position so that a copy of it
+// already at hand can be used: most pairs end at the distance tests, before j's own record is
+// read.
+template <typename Glue>
+inline void collidePairGluing(World& world, const SimSettings& settings, std::int32_t a,
+                              std::int32_t j, Vec2 posJ, Glue&& glue) {
   Vec2 d;
   vecSub(d, posJ, world.atoms()[a].pos);
   // The signed sum only spares the square root; it never rejects a pair in contact.
@@ -47,9 +49,17 @@ inline void collidePair(World& world, const SimSettings& settings, std::int32_t 
   // The approach rate of a towards j; a pair at one position gives NaN and does nothing.
   const float m = (d.x * velA.x + d.y * velA.y) / lenSq;
   if (!(m >= 0.0f)) return;
-  if (m > settings.bondThreshold && !bondExists(world, a, j))
-    makeImpactBond(world, a, j, settings.atomSpace, impactBondColour);
+  if (m > settings.bondThreshold) glue(a, j);
   exchangeMomentum(world, a, j, d, n, m, lenSq);
+}
+
+// The same, gluing the pair at once.
+inline void collidePair(World& world, const SimSettings& settings, std::int32_t a, std::int32_t j,
+                        Vec2 posJ) {
+  collidePairGluing(world, settings, a, j, posJ, [&](std::int32_t first, std::int32_t second) {
+    if (!bondExists(world, first, second))
+      makeImpactBond(world, first, second, settings.atomSpace, impactBondColour);
+  });
 }
 
 }  // namespace squish::sim

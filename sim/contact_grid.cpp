@@ -215,8 +215,8 @@ bool buildContactGrid(ContactGrid& grid, const World& world, float contactDistan
   if (!tryResize(grid.next, slots, grid.faults) || !tryResize(grid.previous, slots, grid.faults) ||
       !tryResize(grid.atomBucket, slots, grid.faults) ||
       !tryResize(grid.filedLive, slots, grid.faults) ||
-      !tryResize(grid.filedAt, slots, grid.faults) || !tryResize(grid.found, slots, grid.faults) ||
-      !tryAssign(grid.marks, slots / 64 + 1, std::uint64_t{0}, grid.faults))
+      !tryResize(grid.filedAt, slots, grid.faults) ||
+      !fitSearchBuffers(grid.search, count, grid.faults))
     return false;
   grid.contactDistance = contactDistance;
   const double reach = contactDistance * (1.0 + 0x1p-20) + 0x1p-140;
@@ -316,9 +316,9 @@ int hashedListsAround(const ContactGrid& grid, Vec2 here, std::int32_t* firsts) 
 // Puts distinct slots in increasing order through the grid's bit per slot: time linear in their
 // count and in the span of their slots, where a sort takes count x log(count). Leaves every bit
 // clear.
-void orderBySlot(ContactGrid& grid, std::int32_t* slots, std::size_t count, std::int32_t low,
+void orderBySlot(SearchBuffers& buffers, std::int32_t* slots, std::size_t count, std::int32_t low,
                  std::int32_t high) {
-  std::uint64_t* marks = grid.marks.data();
+  std::uint64_t* marks = buffers.marks.data();
   for (std::size_t k = 0; k < count; ++k)
     marks[slots[k] / 64] |= std::uint64_t{1} << (slots[k] % 64);
   std::size_t written = 0;
@@ -332,7 +332,7 @@ void orderBySlot(ContactGrid& grid, std::int32_t* slots, std::size_t count, std:
 
 // Sorting a few candidates costs less than reading the words of their span; many candidates
 // (atoms far larger than their spacing) are ordered through the bits.
-void orderCandidates(ContactGrid& grid, std::int32_t* slots, std::size_t count) {
+void orderCandidates(SearchBuffers& buffers, std::int32_t* slots, std::size_t count) {
   if (count < 64) {
     std::sort(slots, slots + count);
     return;
@@ -341,7 +341,7 @@ void orderCandidates(ContactGrid& grid, std::int32_t* slots, std::size_t count) 
   if ((*high - *low) / 64 > static_cast<std::int64_t>(count)) {
     std::sort(slots, slots + count);
   } else {
-    orderBySlot(grid, slots, count, *low, *high);
+    orderBySlot(buffers, slots, count, *low, *high);
   }
 }
 
@@ -355,11 +355,16 @@ void orderCandidates(ContactGrid& grid, std::int32_t* slots, std::size_t count) 
 // search branches only on lists of two or more atoms, which are few at these cell sizes.
 std::span<const std::int32_t> findContactCandidates(ContactGrid& grid, const World& world,
                                                     std::int32_t atom) {
+  return findContactCandidates(grid, world, atom, grid.search);
+}
+
+std::span<const std::int32_t> findContactCandidates(ContactGrid& grid, const World& world,
+                                                    std::int32_t atom, SearchBuffers& buffers) {
   const Vec2 here = world.atoms()[atom].pos;
   if (!isFinite(here)) return {};
   // The lists walked are disjoint and hold slots 1..slots: every write goes to the count taken
   // so far, which stays below the slots + 1 entries the build made room for.
-  std::int32_t* out = grid.found.data();
+  std::int32_t* out = buffers.found.data();
   std::size_t taken = 0;
   const std::int32_t* next = grid.next.data();
   Vec2* filedAt = grid.filedAt.data();
@@ -415,8 +420,23 @@ std::span<const std::int32_t> findContactCandidates(ContactGrid& grid, const Wor
     kept += static_cast<std::size_t>(int{there.x != here.x} | int{there.y != here.y});
   }
   // Lists hold atoms in no particular order.
-  if (kept > 1) orderCandidates(grid, out, kept);
+  if (kept > 1) orderCandidates(buffers, out, kept);
   return {out, kept};
+}
+
+bool fitSearchBuffers(SearchBuffers& buffers, std::int32_t slots, AllocationFaults& faults) {
+  const auto size = static_cast<std::size_t>(slots) + 1;
+  return tryResize(buffers.found, size, faults) &&
+         tryAssign(buffers.marks, size / 64 + 1, std::uint64_t{0}, faults);
+}
+
+std::int64_t windowColumnAt(const ContactGrid& grid, Vec2 pos) {
+  if (!grid.dense) return -1;
+  const WindowSpot at = spotInWindow(grid, pos);
+  if (!(at.column >= 0.0 && at.column < grid.window.columns && at.row >= 0.0 &&
+        at.row < grid.window.rows))
+    return -1;
+  return static_cast<std::int64_t>(at.column);
 }
 
 // ---- Moving ----

@@ -12,6 +12,14 @@
 
 namespace squish::sim {
 
+// What one search writes: its candidates (room for every slot) and a bit per slot, all clear
+// between searches. The grid holds one; a second thread searching at the same time brings its
+// own.
+struct SearchBuffers {
+  std::vector<std::int32_t> found;
+  std::vector<std::uint64_t> marks;
+};
+
 // Built at the start of the atom loop and kept current as each atom moves, so it always files
 // every atom where the loop sees it: atoms already finished at their new positions, the others
 // where they started. Its buffers only ever grow and are reused from step to step; a build that
@@ -58,9 +66,8 @@ struct ContactGrid {
   std::int32_t slots = 0;
   std::vector<std::uint8_t> filedLive;
   std::vector<Vec2> filedAt;
-  std::vector<std::int32_t> found;   // the last search's candidates; room for every slot
-  std::vector<std::uint64_t> marks;  // a bit per slot, all clear between searches
-  AllocationFaults faults;           // every growth of the buffers above goes through it
+  SearchBuffers search;
+  AllocationFaults faults;  // every growth of the buffers above goes through it
 };
 
 // How buildContactGrid lays out the cells: a dense window when the atoms' spread makes it cheap,
@@ -89,6 +96,20 @@ bool gridFilesWorld(const ContactGrid& grid, const World& world, float contactDi
 // `found` buffer and is valid until the next search or build. Allocates nothing.
 std::span<const std::int32_t> findContactCandidates(ContactGrid& grid, const World& world,
                                                     std::int32_t atom);
+
+// The same search writing into `buffers`, which must have room for the grid's slots
+// (fitSearchBuffers). Searches of atoms whose nine cells are apart from every cell another
+// thread's atoms move in or out of may run at the same time, each with its own buffers.
+std::span<const std::int32_t> findContactCandidates(ContactGrid& grid, const World& world,
+                                                    std::int32_t atom, SearchBuffers& buffers);
+
+// Gives `buffers` room for a search of a grid of `slots` slots; false when it cannot grow.
+[[nodiscard]] bool fitSearchBuffers(SearchBuffers& buffers, std::int32_t slots,
+                                    AllocationFaults& faults);
+
+// The column of a dense window's cell that files an atom at `pos`, or -1 when the grid is not
+// dense or `pos` lies outside the window.
+std::int64_t windowColumnAt(const ContactGrid& grid, Vec2 pos);
 
 // Where the grid last filed or moved `atom`, one of its slots.
 inline Vec2 filedPosition(const ContactGrid& grid, std::int32_t atom) {

@@ -57,6 +57,13 @@ void reboundWalls(World& world, const SimSettings& settings, std::int32_t atom) 
   }
 }
 
+Vec2 reboundedPosition(Vec2 pos) {
+  if (pos.y < floorY) pos.y = -pos.y;
+  if (pos.x > rightWallX) pos.x = rightMirrorSum - pos.x;
+  if (pos.x < leftWallX) pos.x = leftMirrorSum - pos.x;
+  return pos;
+}
+
 void collideAtom(World& world, const SimSettings& settings, std::int32_t atom) {
   const std::int32_t count = world.atomCount();
   for (std::int32_t j = 1; j <= count; ++j) {

@@ -14,6 +14,9 @@ void stepWorld(World& world, const SimSettings& settings);
 
 void updateBond(World& world, const SimSettings& settings, std::int32_t bond);
 void reboundWalls(World& world, const SimSettings& settings, std::int32_t atom);
+// Where reboundWalls puts an atom standing at `pos`: the walls move an atom by its position
+// alone.
+Vec2 reboundedPosition(Vec2 pos);
 void collideAtom(World& world, const SimSettings& settings, std::int32_t atom);
 
 }  // namespace squish::sim

@@ -144,6 +144,11 @@ void makeImpactBond(World& world, std::int32_t atomA, std::int32_t atomB, float 
       slot == 0 && world.bondCount_ >= maxBonds ? BondShortage::limit : BondShortage::memory;
 }
 
+void refuseImpactBonds(World& world) {
+  if (world.impactBondShortage_ == BondShortage::none)
+    world.impactBondShortage_ = BondShortage::memory;
+}
+
 void freeBond(World& world, std::int32_t index) {
   if (!inSlots(index, world.bondCount_)) return;
   Bond& bond = world.bonds_[index];

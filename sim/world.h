@@ -78,6 +78,10 @@ bool setBond(World& world, std::int32_t index, std::int32_t atomA, std::int32_t 
 void makeImpactBond(World& world, std::int32_t atomA, std::int32_t atomB, float space,
                     std::int32_t colour);
 
+// Records a shortage of memory for impact bonds, as a failed growth of the bond table does,
+// unless one is recorded already.
+void refuseImpactBonds(World& world);
+
 // Breaks a bond of slots 1..bondCount: its slot becomes free and the rest of its record stays as
 // it was.
 void freeBond(World& world, std::int32_t bond);
@@ -149,6 +153,7 @@ class World {
   friend void setAtom(World&, std::int32_t, float, float, float, float, std::int32_t);
   friend bool setBond(World&, std::int32_t, std::int32_t, std::int32_t, float, float, std::int32_t);
   friend void makeImpactBond(World&, std::int32_t, std::int32_t, float, std::int32_t);
+  friend void refuseImpactBonds(World&);
   friend void freeBond(World&, std::int32_t);
   friend void placeAtom(World&, std::int32_t, Vec2);
   friend bool makeRoomFor(World&, std::int64_t, std::int64_t);

@@ -15,14 +15,16 @@ TEST(SquishOptions, ReadsEveryOptionAndNeedsDoubleDashBeforeADashedScene) {
   ASSERT_TRUE(defaults.ok());
   EXPECT_EQ(defaults.options.pace, 500);
   EXPECT_EQ(defaults.options.scale, 0);
+  EXPECT_EQ(defaults.options.threads, 0);
   EXPECT_FALSE(defaults.options.paused || defaults.options.stats || defaults.options.help);
   EXPECT_EQ(defaults.options.scenes, (std::vector<std::string>{"a.txt", "", "b.txt"}));
 
-  const SquishOptionsResult all =
-      parse({"--pace", "0", "tower.txt", "--scale", "3", "--paused", "--stats", "--", "--odd"});
+  const SquishOptionsResult all = parse({"--pace", "0", "tower.txt", "--scale", "3", "--paused",
+                                         "--stats", "--threads", "1", "--", "--odd"});
   ASSERT_TRUE(all.ok()) << all.error;
   EXPECT_EQ(all.options.pace, 0);
   EXPECT_EQ(all.options.scale, 3);
+  EXPECT_EQ(all.options.threads, 1);
   EXPECT_TRUE(all.options.paused && all.options.stats);
   EXPECT_EQ(all.options.scenes, (std::vector<std::string>{"tower.txt", "--odd"}));
   EXPECT_EQ(parse({"--pace", "15"}).options.pace, 15);
@@ -39,6 +41,8 @@ TEST(SquishOptions, ReadsEveryOptionAndNeedsDoubleDashBeforeADashedScene) {
                                              {"--pace", "fast"},
                                              {"--scale", "0"},
                                              {"--scale", "17"},
+                                             {"--threads", "0"},
+                                             {"--threads", "3"},
                                              {"-p"}}) {
     const SquishOptionsResult r = parse(bad);
     EXPECT_FALSE(r.ok()) << bad[0];

@@ -1,7 +1,7 @@
 // Builds a small world from the input bytes (settings, atoms, bonds, freed bond slots, where the
-// world stands), steps a copy with the plain step and a copy with the fast step, and stops the
-// run at the first step whose worlds differ in any count, capacity or record, bit for bit (NaN
-// payloads aside), or break an invariant of the world.
+// world stands), steps a copy with the plain step and copies with the fast step on one thread
+// and on two, and stops the run at the first step whose worlds differ in any count, capacity or
+// record, bit for bit (NaN payloads aside), or break an invariant of the world.
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -126,12 +126,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   World plain = readWorld(in);
   placeWorld(in, settings, plain);
   World fast = plain;
+  World split = plain;
   StepState state;
+  StepState twoThreads;
+  twoThreads.threads = 2;
+  twoThreads.atomsForTwoThreads = 0;
+  twoThreads.keepTheFasterWay = false;
   for (int step = 0; step < steps; ++step) {
     stepWorld(plain, settings);
     stepWorldFast(fast, settings, state);
-    if (!testing::sameWorld(plain, fast) || !validateWorld(plain).empty() ||
-        !validateWorld(fast).empty())
+    stepWorldFast(split, settings, twoThreads);
+    if (!testing::sameWorld(plain, fast) || !testing::sameWorld(plain, split) ||
+        !validateWorld(plain).empty() || !validateWorld(fast).empty())
       std::abort();
   }
   return 0;

@@ -20,7 +20,7 @@ HeadlessOptionsResult parse(std::vector<std::string> arguments) {
 TEST(HeadlessOptions, ReadsEveryOptionAndKeepsScenesInOrder) {
   const HeadlessOptionsResult r =
       parse({"--frames", "500", "--input", "in.txt", "--seed", "-7", "--dump", "-", "--shot",
-             "out.bmp", "--reference-step", "a.txt", "", "b.txt"});
+             "out.bmp", "--reference-step", "--threads", "2", "a.txt", "", "b.txt"});
   ASSERT_TRUE(r.ok()) << r.error;
   EXPECT_EQ(r.options.frames, 500);
   EXPECT_EQ(r.options.inputFile, "in.txt");
@@ -28,6 +28,7 @@ TEST(HeadlessOptions, ReadsEveryOptionAndKeepsScenesInOrder) {
   EXPECT_EQ(r.options.dumpFile, "-");
   EXPECT_EQ(r.options.shotFile, "out.bmp");
   EXPECT_TRUE(r.options.referenceStep);
+  EXPECT_EQ(r.options.threads, 2);
   EXPECT_EQ(r.options.scenes, (std::vector<std::string>{"a.txt", "", "b.txt"}));
 }
 
@@ -54,6 +55,8 @@ TEST(HeadlessOptions, MalformedOrOutOfRangeNumbersAreUsageErrors) {
       {"--seed", "-2147483649"},
       {"--seed", "1e3"},
       {"--frames", "99999999999999999999999"},
+      {"--threads", "0"},
+      {"--threads", "3"},
   };
   for (const auto& arguments : bad) {
     const HeadlessOptionsResult r = parse(arguments);

@@ -1,6 +1,7 @@
 // The fast step against the plain one: random worlds with random and extreme settings, stepped
-// by both and compared after every step, record for record and bit for bit; plus the cases the
-// grid has to get right on purpose (non-finite and huge positions, far movers, refiling).
+// by both and compared after every step, record for record and bit for bit, on one thread and
+// on two; plus the cases the grid has to get right on purpose (non-finite and huge positions,
+// far movers, refiling) and the worlds the split between two threads has to get right.
 #include "sim/fast_step.h"
 
 #include <gtest/gtest.h>
@@ -131,62 +132,85 @@ World randomWorld(Random& random, const SimSettings& settings) {
 }
 
 // Steps copies of `world` with both steps and stops at the first step whose results differ.
-void expectSameSteps(const World& world, const SimSettings& settings, StepState& state, int steps) {
+// Returns how many steps ran their atom pass on two threads.
+int expectSameSteps(const World& world, const SimSettings& settings, StepState& state, int steps) {
   World plain = world;
   World fast = world;
+  int split = 0;
   for (int step = 1; step <= steps; ++step) {
     stepWorld(plain, settings);
     stepWorldFast(fast, settings, state);
-    ASSERT_TRUE(sameWorld(plain, fast)) << "step " << step;
+    split += state.atomsSplit ? 1 : 0;
+    EXPECT_TRUE(sameWorld(plain, fast)) << "step " << step;
+    if (!sameWorld(plain, fast)) break;
   }
+  return split;
 }
 
+// A fast step's state on `threads` threads, splitting every world it can.
+void useThreads(StepState& state, int threads) {
+  state.threads = threads;
+  state.atomsForTwoThreads = 0;
+  state.keepTheFasterWay = false;
+}
+
+constexpr std::array threadCounts{1, 2};
+
 TEST(FastStep, MatchesThePlainStepOnRandomWorldsAfterEveryStep) {
-  Random random(20260512);
-  StepState state;  // shared by every world: it carries no physics between steps
-  for (int trial = 0; trial < 60; ++trial) {
-    const SimSettings settings = randomSettings(random);
-    World world = randomWorld(random, settings);
-    SCOPED_TRACE(trial);
-    World plain = world;
-    World fast = world;
-    for (int step = 1; step <= 30; ++step) {
-      stepWorld(plain, settings);
-      stepWorldFast(fast, settings, state);
-      ASSERT_TRUE(sameWorld(plain, fast)) << "step " << step;
-      // Between steps, what the frame loop and the panel do: kick, drag, break a bond.
-      if (step % 13 == 0) {
-        for (std::int32_t i = 1; i <= plain.atomCount(); ++i) {
-          const Vec2 kick{uniform(random, -5.0f, 5.0f), uniform(random, -5.0f, 5.0f)};
-          plain.velocity(i) = kick;
-          fast.velocity(i) = kick;
+  for (const int threads : threadCounts) {
+    SCOPED_TRACE(threads);
+    Random random(20260512);
+    StepState state;  // shared by every world: it carries no physics between steps
+    useThreads(state, threads);
+    for (int trial = 0; trial < 60; ++trial) {
+      const SimSettings settings = randomSettings(random);
+      World world = randomWorld(random, settings);
+      SCOPED_TRACE(trial);
+      World plain = world;
+      World fast = world;
+      for (int step = 1; step <= 30; ++step) {
+        stepWorld(plain, settings);
+        stepWorldFast(fast, settings, state);
+        ASSERT_TRUE(sameWorld(plain, fast)) << "step " << step;
+        // Between steps, what the frame loop and the panel do: kick, drag, break a bond.
+        if (step % 13 == 0) {
+          for (std::int32_t i = 1; i <= plain.atomCount(); ++i) {
+            const Vec2 kick{uniform(random, -5.0f, 5.0f), uniform(random, -5.0f, 5.0f)};
+            plain.velocity(i) = kick;
+            fast.velocity(i) = kick;
+          }
         }
-      }
-      if (step % 7 == 0 && plain.bondCount() > 0) {
-        const std::int32_t k =
-            std::uniform_int_distribution<std::int32_t>(1, plain.bondCount())(random);
-        freeBond(plain, k);
-        freeBond(fast, k);
+        if (step % 7 == 0 && plain.bondCount() > 0) {
+          const std::int32_t k =
+              std::uniform_int_distribution<std::int32_t>(1, plain.bondCount())(random);
+          freeBond(plain, k);
+          freeBond(fast, k);
+        }
       }
     }
   }
 }
 
 TEST(FastStep, MatchesThePlainStepOnTheDefaultSceneAndAKickedCloud) {
-  StepState state;
-  World scene;
-  buildDefaultScene(scene, SimSettings{});
-  expectSameSteps(scene, SimSettings{}, state, 120);
+  for (const int threads : threadCounts) {
+    SCOPED_TRACE(threads);
+    StepState state;
+    useThreads(state, threads);
+    World scene;
+    buildDefaultScene(scene, SimSettings{});
+    expectSameSteps(scene, SimSettings{}, state, 120);
 
-  // Atoms packed closer than their size, kicked hard: bonds form on impact every step.
-  Random random(7);
-  World cloud;
-  buildBox(cloud, SimSettings{}, -150.0f, 5.0f, 20, 15, 9, 0.0f);
-  for (std::int32_t i = 1; i <= cloud.atomCount(); ++i)
-    cloud.velocity(i) = {uniform(random, -5.0f, 5.0f), uniform(random, -5.0f, 5.0f)};
-  SimSettings packed;
-  packed.atomSpace = 6.0f;
-  expectSameSteps(cloud, packed, state, 40);
+    // Atoms packed closer than their size, kicked hard: bonds form on impact every step.
+    Random random(7);
+    World cloud;
+    buildBox(cloud, SimSettings{}, -150.0f, 5.0f, 20, 15, 9, 0.0f);
+    for (std::int32_t i = 1; i <= cloud.atomCount(); ++i)
+      cloud.velocity(i) = {uniform(random, -5.0f, 5.0f), uniform(random, -5.0f, 5.0f)};
+    SimSettings packed;
+    packed.atomSpace = 6.0f;
+    const int split = expectSameSteps(cloud, packed, state, 40);
+    EXPECT_EQ(split > 0, threads == 2);
+  }
 }
 
 // The fast step keeps its grid from one step to the next; changes made between steps (an atom
@@ -194,32 +218,37 @@ TEST(FastStep, MatchesThePlainStepOnTheDefaultSceneAndAKickedCloud) {
 TEST(FastStep, SeesWhatChangesBetweenSteps) {
   SimSettings settings;
   settings.atomSpace = 6.0f;  // neighbours in contact
-  World world;
-  buildBox(world, settings, -50.0f, 5.0f, 6, 5, 9, 0.0f);
-  World plain = world;
-  StepState state;
-  const auto stepBoth = [&] {
-    for (int k = 0; k < 3; ++k) {
-      stepWorld(plain, settings);
-      stepWorldFast(world, settings, state);
+  World lattice;
+  buildBox(lattice, settings, -50.0f, 5.0f, 6, 5, 9, 0.0f);
+  for (const int threads : threadCounts) {
+    SCOPED_TRACE(threads);
+    World world = lattice;
+    World plain = world;
+    StepState state;
+    useThreads(state, threads);
+    const auto stepBoth = [&] {
+      for (int k = 0; k < 3; ++k) {
+        stepWorld(plain, settings);
+        stepWorldFast(world, settings, state);
+      }
+      ASSERT_TRUE(sameWorld(plain, world));
+    };
+    stepBoth();
+    for (World* w : {&plain, &world}) {
+      w->position(30) = w->atoms()[1].pos;  // dragged onto an atom that moves before it
+      w->position(30).x += 1.0f;
+      w->velocity(1) = {1.0f, 0.0f};
     }
-    ASSERT_TRUE(sameWorld(plain, world));
-  };
-  stepBoth();
-  for (World* w : {&plain, &world}) {
-    w->position(30) = w->atoms()[1].pos;  // dragged onto an atom that moves before it
-    w->position(30).x += 1.0f;
-    w->velocity(1) = {1.0f, 0.0f};
+    stepBoth();
+    for (World* w : {&plain, &world})
+      ASSERT_TRUE(setAtomLive(*w, 2, false));
+    stepBoth();
+    for (World* w : {&plain, &world}) {
+      ASSERT_TRUE(setAtomLive(*w, 2, true));
+      addTestAtom(*w, w->atoms()[20].pos.x + 1.0f, w->atoms()[20].pos.y, -1.0f, 0.0f);
+    }
+    stepBoth();
   }
-  stepBoth();
-  for (World* w : {&plain, &world})
-    ASSERT_TRUE(setAtomLive(*w, 2, false));
-  stepBoth();
-  for (World* w : {&plain, &world}) {
-    ASSERT_TRUE(setAtomLive(*w, 2, true));
-    addTestAtom(*w, w->atoms()[20].pos.x + 1.0f, w->atoms()[20].pos.y, -1.0f, 0.0f);
-  }
-  stepBoth();
 }
 
 // The plain loop's own arithmetic keeps non-finite atoms out of every contact: the offset to
@@ -243,12 +272,16 @@ TEST(FastStep, AtomsAtNaNOrInfinitePositionsNeverTouchAnything) {
     EXPECT_EQ(plain.atoms()[mover].vel.x, -2.0f) << "coincident atoms do not touch either";
 
     settings.atomSize = 4.0f;
-    StepState state;
-    World fast = world;
-    stepWorld(world, settings);
-    stepWorldFast(fast, settings, state);
-    EXPECT_TRUE(sameWorld(world, fast));
-    EXPECT_EQ(fast.bondCount(), 0);
+    for (const int threads : threadCounts) {
+      StepState state;
+      useThreads(state, threads);
+      World plainStepped = world;
+      World fast = world;
+      stepWorld(plainStepped, settings);
+      stepWorldFast(fast, settings, state);
+      EXPECT_TRUE(sameWorld(plainStepped, fast));
+      EXPECT_EQ(fast.bondCount(), 0);
+    }
   }
 }
 
@@ -266,18 +299,75 @@ TEST(FastStep, AtomsLeavingTheirCellsOrTheGridKeepEveryContact) {
     addTestAtom(world, static_cast<float>(i % 10) * 6.0f,
                 100.0f + static_cast<float>(i / 10) * 6.0f, static_cast<float>(i % 3), 55.0f);
   }
-  SimSettings settings;
-  settings.maxSpeed = 60.0f;
-  StepState state;
-  expectSameSteps(world, settings, state, 30);
+  for (const int threads : threadCounts) {
+    SCOPED_TRACE(threads);
+    SimSettings settings;
+    settings.maxSpeed = 60.0f;
+    StepState state;
+    useThreads(state, threads);
+    World grown = world;
+    expectSameSteps(grown, settings, state, 30);
 
-  for (int i = 0; i < 70; ++i) {
-    addTestAtom(world, 2e15f, 2e15f + static_cast<float>(i) * 1e9f, 0.0f, 0.0f);
-    addTestAtom(world, 1e6f, 1e6f + static_cast<float>(i) * 3.0f, 0.0f, -2.0f);
+    for (int i = 0; i < 70; ++i) {
+      addTestAtom(grown, 2e15f, 2e15f + static_cast<float>(i) * 1e9f, 0.0f, 0.0f);
+      addTestAtom(grown, 1e6f, 1e6f + static_cast<float>(i) * 3.0f, 0.0f, -2.0f);
+    }
+    expectSameSteps(grown, settings, state, 20);
+    settings.atomSize = 0.001f;
+    expectSameSteps(grown, settings, state, 5);
   }
-  expectSameSteps(world, settings, state, 20);
-  settings.atomSize = 0.001f;
-  expectSameSteps(world, settings, state, 5);
+}
+
+// Worlds built to strain the split between two threads: a kicked lattice straddling the middle,
+// atoms beyond the left wall that the walls put on the other side, two packed bodies thrown at
+// each other across the middle so that impacts glue pairs on both sides in one step (into freed
+// bond slots first), dead atom slots, and fast atoms whose moves cross several columns.
+TEST(FastStep, TwoThreadsMatchThePlainStepAcrossTheSplit) {
+  Random random(18);
+  SimSettings settings;
+  settings.atomSpace = 6.0f;  // closer than twice the atoms' size: contacts everywhere
+  settings.bondThreshold = 0.2f;
+  World world;
+  buildBox(world, settings, -60.0f, 5.0f, 20, 12, 9, 0.0f);
+  for (std::int32_t i = 1; i <= world.atomCount(); ++i)
+    world.velocity(i) = {uniform(random, -3.0f, 3.0f), uniform(random, -3.0f, 3.0f)};
+  const std::int32_t thrownFrom = world.atomCount() + 1;
+  buildBox(world, settings, -62.0f, 120.0f, 10, 6, 10, 0.0f);
+  buildBox(world, settings, 2.0f, 120.0f, 10, 6, 11, 0.0f);
+  for (std::int32_t i = thrownFrom; i <= world.atomCount(); ++i)
+    world.velocity(i) = {world.atoms()[i].pos.x < 0.0f ? 4.0f : -4.0f, 0.0f};
+  for (int i = 0; i < 40; ++i)
+    addTestAtom(world, -700.0f - static_cast<float>(i % 8) * 5.0f,
+                40.0f + static_cast<float>(i / 8) * 5.0f, -1.0f, 0.0f);
+  for (std::int32_t i = 7; i <= world.atomCount(); i += 50)
+    ASSERT_TRUE(setAtomLive(world, i, false));
+  for (std::int32_t k = 1; k <= world.bondCount(); k += 5)
+    freeBond(world, k);
+  const std::int32_t bondsBefore = world.bondCount();
+  for (const float maxSpeed : {5.0f, 8.0f}) {
+    SCOPED_TRACE(maxSpeed);
+    settings.maxSpeed = maxSpeed;
+    StepState state;
+    useThreads(state, 2);
+    EXPECT_GE(expectSameSteps(world, settings, state, 60), 15);
+  }
+  // A state that times its steps runs some on one thread and some on two: the same worlds.
+  StepState timed;
+  timed.threads = 2;
+  timed.atomsForTwoThreads = 0;
+  const int timedSplit = expectSameSteps(world, settings, timed, 40);
+  EXPECT_GT(timedSplit, 0);
+  EXPECT_LT(timedSplit, 40);
+  // The impacts glued pairs into freed slots.
+  World stepped = world;
+  StepState state;
+  useThreads(state, 2);
+  for (int step = 0; step < 10; ++step)
+    stepWorldFast(stepped, settings, state);
+  int reused = 0;
+  for (std::int32_t k = 1; k <= bondsBefore; k += 5)
+    reused += stepped.bonds()[k].alive && stepped.bonds()[k].colour == 15 ? 1 : 0;
+  EXPECT_GT(reused, 0);
 }
 
 // Every live atom but `atom` within reach of it in each axis and not at its very position, in
@@ -425,25 +515,29 @@ TEST(FastStep, GridKeysFarAndTinyCoordinatesExactly) {
 // The same worlds, and atoms of tiny and huge sizes, stepped: the fast step meets every contact
 // the plain one does (impacts glue rows and piles together).
 TEST(FastStep, MatchesThePlainStepFarOutAndForAnyAtomSize) {
-  Random random(11);
-  StepState state;
-  for (const float size : {4.0f, 1e-12f, 1e-44f, 5000.0f, 1e30f}) {
-    SimSettings settings;
-    settings.atomSize = size;
-    settings.yGravity = 0.0f;
-    World world;
-    const float far = size > 1.0f ? std::min(1e15f * size, 3e38f) : 1e13f * size;
-    for (int i = 0; i < 80; ++i) {
-      const float along = static_cast<float>(i % 20) * size * 0.7f;
-      const float kick = uniform(random, -1.0f, 1.0f) * size;
-      addTestAtom(world, along, far * static_cast<float>(1 + i / 40), kick, 0.0f);
-      addTestAtom(world, far, along, 0.0f, kick);
-      addTestAtom(world, far, far, kick, kick);
-      addTestAtom(world, uniform(random, -5.0f, 5.0f) * size, uniform(random, 0.0f, 5.0f) * size,
-                  kick, -kick);
+  for (const int threads : threadCounts) {
+    SCOPED_TRACE(threads);
+    Random random(11);
+    StepState state;
+    useThreads(state, threads);
+    for (const float size : {4.0f, 1e-12f, 1e-44f, 5000.0f, 1e30f}) {
+      SimSettings settings;
+      settings.atomSize = size;
+      settings.yGravity = 0.0f;
+      World world;
+      const float far = size > 1.0f ? std::min(1e15f * size, 3e38f) : 1e13f * size;
+      for (int i = 0; i < 80; ++i) {
+        const float along = static_cast<float>(i % 20) * size * 0.7f;
+        const float kick = uniform(random, -1.0f, 1.0f) * size;
+        addTestAtom(world, along, far * static_cast<float>(1 + i / 40), kick, 0.0f);
+        addTestAtom(world, far, along, 0.0f, kick);
+        addTestAtom(world, far, far, kick, kick);
+        addTestAtom(world, uniform(random, -5.0f, 5.0f) * size, uniform(random, 0.0f, 5.0f) * size,
+                    kick, -kick);
+      }
+      SCOPED_TRACE(size);
+      expectSameSteps(world, settings, state, 12);
     }
-    SCOPED_TRACE(size);
-    expectSameSteps(world, settings, state, 12);
   }
 }
 
