@@ -194,15 +194,15 @@ StepState stepStateForThreads(std::int64_t threads) {
   return state;
 }
 
+namespace {
+
 // The order is stepWorld's: every bond acts, then each atom in turn takes gravity, rebounds,
 // meets its contacts, is clamped and moves. The grid files the atoms where they stand when the
 // atom pass begins (on two threads: while the bonds act, as bonds move no atom) and follows
 // each atom as it moves; when too many have left a dense window's cells, it is filed
 // again from where the atoms stand, in a hashed table that no atom leaves. When the grid cannot
-// be built the atoms from there on meet every other atom, as in stepWorld.
-namespace {
-
-// One step, on one thread or two.
+// be built the atoms from there on meet every other atom, as in stepWorld. One step, on one
+// thread or two.
 void stepOnce(World& world, const SimSettings& settings, StepState& state) {
   ContactSearch search = contactSearchFor(settings);
   SplitAtomPass* split = search == ContactSearch::grid && mayUseTwoThreads(world, state)
