@@ -163,6 +163,22 @@ TEST(HeadlessRun, TwoThreadsGiveTheSameRun) {
   EXPECT_TRUE(dumps[0] == dumps[2]);
 }
 
+// A body of 4,624 atoms spaced closer than its springs can bear crumbles into a heap across the
+// floor: contacts and impact bonds on both sides of the split, step after step, for 300 steps.
+TEST(HeadlessRun, TwoThreadsCrumbleAHeapAsOneDoes) {
+  ScratchDir dir;
+  const std::string scene =
+      dir.write("heap.txt", "ATOMSPACE=2\nATOMSIZE=0.8\nBOX=-68,10,68,68,9,0\n");
+  std::vector<std::string> dumps;
+  for (const char* threads : {"1", "2"}) {
+    ASSERT_EQ(
+        run({"--frames", "300", "--threads", threads, "--dump", dir.path("d.json"), scene}).status,
+        0);
+    dumps.push_back(fileBytes(dir.path("d.json")));
+  }
+  EXPECT_TRUE(dumps[0] == dumps[1]);
+}
+
 TEST(HeadlessRun, UnwritableOutputsAreReported) {
   const RunResult r = run({"--frames", "0", "--dump", "/nonexistent-dir/d.json"});
   EXPECT_EQ(r.status, 1);
